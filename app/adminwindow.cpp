@@ -1,0 +1,363 @@
+#include "adminwindow.h"
+
+#include "appicon.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Requirement list columns; the last two are hidden and map a row back to its record.
+enum ReqColumn { NameColumn, MultiplierColumn, HiddenColumnA, HiddenColumnB, ReqColumnCount };
+
+QComboBox *makeCombo(QWidget *parent, const char *name)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(false);
+    // Lists can hold 65,535 entries: never measure them all, neither to size the box nor
+    // to lay out its popup.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(12);
+    if (auto *view = qobject_cast<QListView *>(combo->view()))
+        view->setUniformItemSizes(true);
+    return combo;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    return button;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setText(text);
+    return label;
+}
+
+QHBoxLayout *makeRow(int spacing, int margin)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(spacing);
+    row->setContentsMargins(margin, margin, margin, margin);
+    return row;
+}
+
+} // namespace
+
+Qt::WindowFlags smeltworkWindowFlags()
+{
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+}
+
+SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *name, bool modal,
+                                                   Qt::WindowFlags fl)
+    : QDialog(parent, fl)
+{
+    setModal(modal);
+    setObjectName(QLatin1String(name ? name : "SmeltworkAdminDialogBase"));
+    resize(450, 400);
+    setWindowTitle(tr("Smeltwork - Admin"));
+    setWindowIcon(applicationIcon());
+    QSizePolicy policy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    policy.setHeightForWidth(sizePolicy().hasHeightForWidth());
+    setSizePolicy(policy);
+
+    loadData();
+    buildWidgets();
+    connectSignals();
+    ProcGroupList->setFocus();
+    fillGroupList();
+    SmeltworkAdminDialogBase::selectAction(0);
+}
+
+SmeltworkAdminDialogBase::~SmeltworkAdminDialogBase() = default;
+
+void SmeltworkAdminDialogBase::buildWidgets()
+{
+    MainLayout = new QVBoxLayout(this);
+    MainLayout->setSpacing(4);
+    MainLayout->setContentsMargins(6, 6, 6, 6);
+
+    GroupRowLayout = makeRow(6, 0);
+    ProcGroupLabel = makeLabel(this, "ProcGroupLabel", tr("&Groups:"));
+    ProcGroupList = makeCombo(this, "ProcGroupList");
+    ProcGroupList->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    SortGrpBtn = makeButton(this, "SortGrpBtn", tr("Sort"));
+    SortGrpBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    GroupRowLayout->addWidget(ProcGroupLabel);
+    GroupRowLayout->addWidget(ProcGroupList);
+    GroupRowLayout->addWidget(SortGrpBtn);
+    MainLayout->addLayout(GroupRowLayout);
+
+    ProcessRowLayout = makeRow(6, 0);
+    ProcessLabel = makeLabel(this, "ProcessLabel", tr("&Product:"));
+    ProcessList = makeCombo(this, "ProcessList");
+    ProcessList->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    SortProcBtn = makeButton(this, "SortProcBtn", tr("Sort"));
+    SortProcBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    ProcessRowLayout->addWidget(ProcessLabel);
+    ProcessRowLayout->addWidget(ProcessList);
+    ProcessRowLayout->addWidget(SortProcBtn);
+    MainLayout->addLayout(ProcessRowLayout);
+
+    buildRequirementTabs();
+    buildActionBox();
+
+    ButtonRowLayout = makeRow(6, 0);
+    HelpBtn = makeButton(this, "HelpBtn", tr("Edit &help"));
+    ExitBtn = makeButton(this, "ExitBtn", tr("E&xit"));
+    ExitBtn->setAutoDefault(true);
+    ExitBtn->setDefault(true); // made default last, so Exit, not Add, answers Return
+    ButtonRowLayout->addWidget(HelpBtn);
+    ButtonRowLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    ButtonRowLayout->addWidget(ExitBtn);
+    MainLayout->addLayout(ButtonRowLayout);
+
+    ProcGroupLabel->setBuddy(ProcGroupList);
+    ProcessLabel->setBuddy(ProcessList);
+}
+
+QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const char *name)
+{
+    auto *list = new QTreeWidget(page);
+    list->setObjectName(QLatin1String(name));
+    list->setColumnCount(ReqColumnCount);
+    list->setHeaderLabels({tr("Name"), tr("Multiplier"), QString(), QString()});
+    QHeaderView *header = list->header();
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(NameColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
+    for (int column : {HiddenColumnA, HiddenColumnB}) {
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+        header->resizeSection(column, 0);
+        list->setColumnHidden(column, true);
+    }
+    list->setAllColumnsShowFocus(true);
+    list->setRootIsDecorated(true);
+    list->setUniformRowHeights(true);
+    list->setSortingEnabled(true);
+    list->sortByColumn(NameColumn, Qt::AscendingOrder);
+    return list;
+}
+
+void SmeltworkAdminDialogBase::buildRequirementTabs()
+{
+    ReqControl = new QTabWidget(this);
+    ReqControl->setObjectName(QStringLiteral("ReqControl"));
+
+    tab = new QWidget(ReqControl);
+    tab->setObjectName(QStringLiteral("tab"));
+    ItemsTabLayout = new QVBoxLayout(tab);
+    ItemsTabLayout->setSpacing(6);
+    ItemsTabLayout->setContentsMargins(4, 4, 4, 4);
+    ItemsList = makeRequirementList(tab, "ItemsList");
+    ItemsTabLayout->addWidget(ItemsList);
+    ReqControl->insertTab(0, tab, tr("&Items/Tools"));
+
+    tab_2 = new QWidget(ReqControl);
+    tab_2->setObjectName(QStringLiteral("tab_2"));
+    SkillsTabLayout = new QVBoxLayout(tab_2);
+    SkillsTabLayout->setSpacing(6);
+    SkillsTabLayout->setContentsMargins(4, 4, 4, 4);
+    SkillsList = makeRequirementList(tab_2, "SkillsList");
+    SkillsTabLayout->addWidget(SkillsList);
+    ReqControl->insertTab(1, tab_2, tr("S&kills"));
+
+    ReqControl->setCurrentIndex(0);
+    MainLayout->addWidget(ReqControl);
+}
+
+void SmeltworkAdminDialogBase::buildActionBox()
+{
+    ActionBox = new QGroupBox(this);
+    ActionBox->setObjectName(QStringLiteral("ActionBox"));
+    ActionBox->setTitle(tr("Actions"));
+    auto *boxLayout = new QVBoxLayout(ActionBox);
+    boxLayout->setSpacing(0);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+
+    ActionBoxLayout = makeRow(6, 11);
+    ActionBoxLayout->setAlignment(Qt::AlignTop);
+    boxLayout->addLayout(ActionBoxLayout);
+
+    ActionList = makeCombo(ActionBox, "ActionList");
+    ActionList->addItems({tr("Add"), tr("Delete"), tr("Edit")});
+    TypeList = makeCombo(ActionBox, "TypeList");
+    TypeList->addItems({tr("Process Group"), tr("Process"), tr("Item/Tool"), tr("Skill")});
+    ActionBtn = makeButton(ActionBox, "ActionBtn", tr("Add"));
+    ActionBtn->setDefault(true);
+    ActionBoxLayout->addWidget(ActionList);
+    ActionBoxLayout->addWidget(TypeList);
+    ActionBoxLayout->addWidget(ActionBtn);
+    MainLayout->addWidget(ActionBox);
+}
+
+void SmeltworkAdminDialogBase::connectSignals()
+{
+    using Self = SmeltworkAdminDialogBase;
+    connect(ExitBtn, &QPushButton::clicked, this, &Self::accept);
+    connect(HelpBtn, &QPushButton::clicked, this, &Self::editHelp);
+    connect(ProcGroupList, &QComboBox::activated, this, &Self::selectProcGrp);
+    connect(ProcessList, &QComboBox::activated, this, &Self::selectProc);
+    connect(SortGrpBtn, &QPushButton::clicked, this, &Self::sortProcGrpList);
+    connect(SortProcBtn, &QPushButton::clicked, this, &Self::sortProcList);
+    connect(ActionList, &QComboBox::activated, this, &Self::selectAction);
+    connect(ActionBtn, &QPushButton::clicked, this, &Self::doAction);
+}
+
+void SmeltworkAdminDialogBase::loadData()
+{
+    m_loadReport = loadCraftingFile(craftingFilePath(), groups);
+    switch (m_loadReport.status) {
+    case LoadReport::Loaded:
+    case LoadReport::NotOpened:
+        break;
+    case LoadReport::BadMagic:
+        QMessageBox::warning(this, QStringLiteral("SmeltworkAdmin"),
+                             tr("Unable to load data file: Format not recognized"),
+                             QMessageBox::Ok);
+        break;
+    case LoadReport::Damaged:
+        QMessageBox::warning(
+            this, QStringLiteral("SmeltworkAdmin"),
+            tr("The data file is damaged: it ends early or holds impossible lengths.\n"
+               "Recovered %1 process groups, %2 processes and %3 items/tools and skills; "
+               "the rest could not be read.\n"
+               "The damaged file will be kept as Smeltwork.dat.bak when the data is saved.")
+                .arg(m_loadReport.groups)
+                .arg(m_loadReport.procs)
+                .arg(m_loadReport.reqs),
+            QMessageBox::Ok);
+        break;
+    }
+}
+
+void SmeltworkAdminDialogBase::saveData()
+{
+    // A file this run could not read completely is kept aside before it is replaced.
+    const bool keepBackup = m_loadReport.status == LoadReport::BadMagic ||
+                            m_loadReport.status == LoadReport::Damaged;
+    saveCraftingFile(craftingFilePath(), groups, keepBackup);
+}
+
+int SmeltworkAdminDialogBase::currentGroup() const
+{
+    const int g = ProcGroupList->currentIndex();
+    return g >= 0 && g < groups.size() ? g : -1;
+}
+
+int SmeltworkAdminDialogBase::currentProc() const
+{
+    const int g = currentGroup();
+    const int p = ProcessList->currentIndex();
+    return g >= 0 && p >= 0 && p < groups.at(g).procs.size() ? p : -1;
+}
+
+void SmeltworkAdminDialogBase::fillGroupList()
+{
+    QStringList names;
+    names.reserve(groups.size());
+    for (const ProcGroup &group : std::as_const(groups))
+        names.append(group.name);
+    ProcGroupList->clear();
+    ProcGroupList->addItems(names);
+    fillProcessList();
+}
+
+void SmeltworkAdminDialogBase::fillProcessList()
+{
+    ProcessList->clear();
+    const int g = currentGroup();
+    if (g >= 0) {
+        const QList<Proc> &procs = groups.at(g).procs;
+        QStringList names;
+        names.reserve(procs.size());
+        for (const Proc &proc : procs)
+            names.append(proc.name);
+        ProcessList->addItems(names);
+        SortProcBtn->setEnabled(procs.size() > 1);
+    } else {
+        SortProcBtn->setEnabled(false);
+    }
+    fillReqLists();
+}
+
+void SmeltworkAdminDialogBase::fillReqLists()
+{
+    ItemsList->clear();
+    SkillsList->clear();
+    const int g = currentGroup();
+    const int p = currentProc();
+    if (g < 0 || p < 0)
+        return;
+
+    QList<QTreeWidgetItem *> items;
+    QList<QTreeWidgetItem *> skills;
+    const QList<Req> &reqs = groups.at(g).procs.at(p).reqs;
+    for (int k = 0; k < reqs.size(); ++k) {
+        const Req &req = reqs.at(k);
+        const QString position = QString::number(k);
+        if (req.type == 0) {
+            items.append(new QTreeWidgetItem(
+                {req.name, req.multiplier, QString::number(quint32(req.id)), position}));
+        } else {
+            skills.append(new QTreeWidgetItem({req.name, req.multiplier, position, QString()}));
+        }
+    }
+    // Adding the rows in one go sorts them once, not once per row.
+    ItemsList->addTopLevelItems(items);
+    SkillsList->addTopLevelItems(skills);
+}
+
+void SmeltworkAdminDialogBase::selectProcGrp(int)
+{
+    fillProcessList();
+    selectAction(currentAction);
+}
+
+void SmeltworkAdminDialogBase::selectProc(int)
+{
+    fillReqLists();
+    selectAction(currentAction);
+}
+
+void SmeltworkAdminDialogBase::selectAction(int index)
+{
+    currentAction = index;
+    ActionBtn->setText(ActionList->currentText());
+}
+
+void SmeltworkAdminDialogBase::doAction() {}
+
+void SmeltworkAdminDialogBase::editHelp() {}
+
+void SmeltworkAdminDialogBase::sortProcGrpList() {}
+
+void SmeltworkAdminDialogBase::sortProcList() {}
+
+SmeltworkAdminDialog::SmeltworkAdminDialog(QWidget *parent, const char *name, bool modal,
+                                           Qt::WindowFlags fl)
+    : SmeltworkAdminDialogBase(parent, name, modal, fl)
+{
+    // Set only now, so the window and the data are in place before the look changes.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}

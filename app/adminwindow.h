@@ -1,0 +1,105 @@
+#pragma once
+
+#include "craftingfile.h"
+#include "records.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QVBoxLayout;
+
+// The administration window: the crafting tree shown as group, process and requirement
+// lists, the actions that change it, and the way into the help editor.
+class SmeltworkAdminDialogBase : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit SmeltworkAdminDialogBase(QWidget *parent = nullptr, const char *name = nullptr,
+                                      bool modal = false, Qt::WindowFlags fl = {});
+    ~SmeltworkAdminDialogBase() override;
+
+    QLabel *ProcGroupLabel;
+    QComboBox *ProcGroupList;
+    QPushButton *SortGrpBtn;
+    QLabel *ProcessLabel;
+    QComboBox *ProcessList;
+    QPushButton *SortProcBtn;
+    QTabWidget *ReqControl;
+    QWidget *tab;
+    QTreeWidget *ItemsList;
+    QWidget *tab_2;
+    QTreeWidget *SkillsList;
+    QGroupBox *ActionBox;
+    QComboBox *ActionList;
+    QComboBox *TypeList;
+    QPushButton *ActionBtn;
+    QPushButton *HelpBtn;
+    QPushButton *ExitBtn;
+
+    // Writes the whole tree to the data file; main() calls it once the window has closed.
+    void saveData();
+
+    const CraftingData &data() const { return groups; }
+    const LoadReport &loadReport() const { return m_loadReport; }
+
+protected:
+    QVBoxLayout *MainLayout;
+    QHBoxLayout *ButtonRowLayout;
+    QHBoxLayout *GroupRowLayout;
+    QHBoxLayout *ProcessRowLayout;
+    QVBoxLayout *ItemsTabLayout;
+    QVBoxLayout *SkillsTabLayout;
+    QHBoxLayout *ActionBoxLayout;
+
+    int currentAction = 0;
+    CraftingData groups;
+
+    void loadData();
+    void fillGroupList();
+    void fillProcessList();
+    void fillReqLists();
+
+    // Positions of the current group and process, or -1 when the level is empty.
+    int currentGroup() const;
+    int currentProc() const;
+
+protected Q_SLOTS:
+    virtual void doAction();
+    virtual void selectProcGrp(int);
+    virtual void selectProc(int);
+    virtual void selectAction(int index);
+    virtual void editHelp();
+    virtual void sortProcGrpList();
+    virtual void sortProcList();
+
+private:
+    void buildWidgets();
+    void buildRequirementTabs();
+    void buildActionBox();
+    void connectSignals();
+    QTreeWidget *makeRequirementList(QWidget *page, const char *name);
+
+    LoadReport m_loadReport;
+};
+
+// The window as the program shows it: the base, with the application style set once the
+// window is built.
+class SmeltworkAdminDialog : public SmeltworkAdminDialogBase
+{
+    Q_OBJECT
+
+public:
+    explicit SmeltworkAdminDialog(QWidget *parent = nullptr, const char *name = nullptr,
+                                  bool modal = false, Qt::WindowFlags fl = {});
+};
+
+// The decorations of every window of the program: a title bar with a system menu and a
+// close button, a dialog border, no minimise or maximise button.
+Qt::WindowFlags smeltworkWindowFlags();

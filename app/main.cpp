@@ -1,0 +1,14 @@
+#include "adminwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    auto *window = new SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags());
+    window->exec();
+    // However the window was closed (Exit, Escape, the title bar), the data is written.
+    window->saveData();
+    delete window;
+    return 0;
+}

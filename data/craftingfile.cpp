@@ -1,0 +1,217 @@
+#include "craftingfile.h"
+
+#include "datastream.h"
+#include "trace.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The load and save traces print the same lines; keeping them here keeps them equal.
+struct Trace
+{
+    const bool on = traceEnabled();
+
+    void groups(int count) const
+    {
+        if (on)
+            qDebug("Groups: %d", count);
+    }
+    void group(int i, const QString &name) const
+    {
+        if (on)
+            qDebug("* Group #%d: %s", i, traceText(name).constData());
+    }
+    void procCount(int count) const
+    {
+        if (on)
+            qDebug("  + Procs: %d", count);
+    }
+    void proc(int j, const QString &name) const
+    {
+        if (on)
+            qDebug("    * Proc #%d: %s", j, traceText(name).constData());
+    }
+    void qls(const Proc &p) const
+    {
+        if (on)
+            qDebug("      (Max QL: %d, Min QL: %d)", int(p.maxQL), int(p.minQL));
+    }
+    void reqCount(int count) const
+    {
+        if (on)
+            qDebug("      + Reqs: %d", count);
+    }
+    void req(int k, const Req &r) const
+    {
+        if (on)
+            qDebug("        * Req #%d: %s - x%s (t=%d) (id=%d)", k, traceText(r.name).constData(),
+                   traceText(r.multiplier).constData(), int(quint8(r.type)), int(r.id));
+    }
+};
+
+// Smallest encoded sizes, used only to keep a hostile count from reserving memory that the
+// remaining bytes could never fill.
+constexpr qsizetype MinGroupBytes = 4 + 2;
+constexpr qsizetype MinProcBytes = 4 + 1 + 1 + 2;
+constexpr qsizetype MinReqBytes = 4 + 4 + 1 + 4;
+
+qsizetype plausible(quint16 count, const StreamReader &in, qsizetype minBytes)
+{
+    return qMin<qsizetype>(count, in.remaining() / minBytes);
+}
+
+bool readReq(StreamReader &in, Req &r)
+{
+    return in.readString(r.name) && in.readString(r.multiplier) && in.readI8(r.type) &&
+           in.readI32(r.id);
+}
+
+// Reads one process into `p`. Returns false at the first fault; `started` tells the caller
+// whether the process's own fields were read, so it can be kept with what it holds so far.
+bool readProc(StreamReader &in, const Trace &trace, int j, Proc &p, bool &started, int &reqs)
+{
+    if (!in.readString(p.name))
+        return false;
+    trace.proc(j, p.name);
+    if (!in.readU8(p.maxQL) || !in.readU8(p.minQL))
+        return false;
+    trace.qls(p);
+    started = true;
+    quint16 count = 0;
+    if (!in.readU16(count))
+        return false;
+    trace.reqCount(count);
+    p.reqs.reserve(plausible(count, in, MinReqBytes));
+    for (int k = 0; k < count; ++k) {
+        Req r;
+        if (!readReq(in, r))
+            return false;
+        trace.req(k, r);
+        p.reqs.append(std::move(r));
+        ++reqs;
+    }
+    return true;
+}
+
+} // namespace
+
+LoadReport readCraftingData(QByteArrayView bytes, CraftingData &data)
+{
+    LoadReport report;
+    StreamReader in(bytes);
+    quint32 magic = 0;
+    if (!in.readU32(magic) || magic != CraftingMagic) {
+        qWarning("BAD MAGIC NUMBER!");
+        report.status = LoadReport::BadMagic;
+        return report;
+    }
+
+    const Trace trace;
+    quint16 groupCount = 0;
+    bool intact = in.readU16(groupCount);
+    if (intact) {
+        trace.groups(groupCount);
+        data.reserve(data.size() + plausible(groupCount, in, MinGroupBytes));
+    }
+    for (int i = 0; intact && i < groupCount; ++i) {
+        ProcGroup g;
+        if (!in.readString(g.name)) {
+            intact = false;
+            break;
+        }
+        trace.group(i, g.name);
+        quint16 procCount = 0;
+        intact = in.readU16(procCount);
+        if (intact) {
+            trace.procCount(procCount);
+            g.procs.reserve(plausible(procCount, in, MinProcBytes));
+        }
+        for (int j = 0; intact && j < procCount; ++j) {
+            Proc p;
+            bool started = false;
+            intact = readProc(in, trace, j, p, started, report.reqs);
+            if (started) {
+                g.procs.append(std::move(p));
+                ++report.procs;
+            }
+        }
+        data.append(std::move(g));
+        ++report.groups;
+    }
+
+    if (!intact) {
+        report.status = LoadReport::Damaged;
+        qWarning("Data file damaged at byte %lld: kept %d groups, %d processes, %d requirements",
+                 qlonglong(in.position()), report.groups, report.procs, report.reqs);
+        return report;
+    }
+    if (trace.on)
+        qDebug("Finished loading data file");
+    report.status = LoadReport::Loaded;
+    return report;
+}
+
+bool writeCraftingData(QIODevice &device, const CraftingData &data)
+{
+    const Trace trace;
+    if (trace.on)
+        qDebug("Saving data file...");
+    QByteArray bytes;
+    StreamWriter out(bytes);
+    out.writeU32(CraftingMagic);
+    trace.groups(int(data.size()));
+    out.writeU16(quint16(data.size()));
+    for (int i = 0; i < data.size(); ++i) {
+        const ProcGroup &g = data.at(i);
+        trace.group(i, g.name);
+        out.writeString(g.name);
+        trace.procCount(int(g.procs.size()));
+        out.writeU16(quint16(g.procs.size()));
+        for (int j = 0; j < g.procs.size(); ++j) {
+            const Proc &p = g.procs.at(j);
+            trace.proc(j, p.name);
+            out.writeString(p.name);
+            trace.qls(p);
+            out.writeU8(p.maxQL);
+            out.writeU8(p.minQL);
+            trace.reqCount(int(p.reqs.size()));
+            out.writeU16(quint16(p.reqs.size()));
+            for (int k = 0; k < p.reqs.size(); ++k) {
+                const Req &r = p.reqs.at(k);
+                trace.req(k, r);
+                out.writeString(r.name);
+                out.writeString(r.multiplier);
+                out.writeI8(r.type);
+                out.writeI32(r.id);
+            }
+        }
+    }
+    return device.write(bytes) == bytes.size();
+}
+
+LoadReport loadCraftingFile(const QString &path, CraftingData &data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {};
+    return readCraftingData(bytes, data);
+}
+
+SaveStatus saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup)
+{
+    const SaveStatus status = saveAtomically(
+        path, keepBackup, [&data](QIODevice &device) { return writeCraftingData(device, data); });
+    if (status == SaveStatus::Saved && traceEnabled())
+        qDebug("Finished saving data file");
+    return status;
+}
+
+QString craftingFilePath()
+{
+    return QDir::currentPath() + QStringLiteral("/Smeltwork.dat");
+}

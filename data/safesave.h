@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+enum class SaveStatus {
+    Saved,
+    NotWritable,  // the file or its folder cannot be written; nothing was touched
+    BackupFailed, // the old file could not be copied aside; it was left as it was
+    WriteFailed,  // writing failed part way (a full disk, say); the old file is whole
+};
+
+// Replaces the file at `path` with what `write` puts into the device, or leaves the old
+// file whole: the new contents go to a temporary file that is renamed over the old one
+// only after every byte has reached it. `write` runs only once the file is known to be
+// writable, so nothing it prints appears for a file that cannot be saved. With
+// `keepBackup`, an existing file is first copied to `path` + ".bak".
+SaveStatus saveAtomically(const QString &path, bool keepBackup,
+                          const std::function<bool(QIODevice &)> &write);
