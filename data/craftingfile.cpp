@@ -4,7 +4,6 @@
 #include "trace.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -193,11 +192,8 @@ bool writeCraftingData(QIODevice &device, const CraftingData &data)
 
 LoadReport loadCraftingFile(const QString &path, CraftingData &data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
         return {};
     return readCraftingData(bytes, data);
 }

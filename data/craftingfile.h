@@ -1,7 +1,7 @@
 #pragma once
 
 #include "records.h"
-#include "safesave.h"
+#include "fileio.h"
 
 class QIODevice;
 
@@ -11,12 +11,12 @@ constexpr quint32 CraftingMagic = 0x2AE510A4;
 // how many records the tree holds after the load.
 struct LoadReport
 {
-    enum Status {
-        Loaded,
-        NotOpened, // missing or unreadable: silently an empty start
-        BadMagic,  // not this format, or too short to tell; nothing was read
-        Damaged,   // ends early or holds impossible lengths; what was complete is kept
-    };
+    using Status = LoadStatus;
+    static constexpr Status Loaded = LoadStatus::Loaded;
+    static constexpr Status NotOpened = LoadStatus::NotOpened;
+    static constexpr Status BadMagic = LoadStatus::BadMagic;
+    static constexpr Status Damaged = LoadStatus::Damaged;
+
     Status status = NotOpened;
     int groups = 0;
     int procs = 0;

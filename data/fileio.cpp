@@ -1,8 +1,17 @@
-#include "safesave.h"
+#include "fileio.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+bool readWholeFile(const QString &path, QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
 
 static bool copyAside(const QString &path)
 {

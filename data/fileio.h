@@ -1,9 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
 class QIODevice;
+
+// What reading a file found; shared by both file formats.
+enum class LoadStatus {
+    Loaded,
+    NotOpened, // missing or unreadable: silently an empty start
+    BadMagic,  // not this format, or too short to tell; nothing was read
+    Damaged,   // ends early or holds impossible lengths; what was complete is kept
+};
 
 enum class SaveStatus {
     Saved,
@@ -17,5 +26,9 @@ enum class SaveStatus {
 // only after every byte has reached it. `write` runs only once the file is known to be
 // writable, so nothing it prints appears for a file that cannot be saved. With
 // `keepBackup`, an existing file is first copied to `path` + ".bak".
+// Reads the whole file at `path`. False when it cannot be opened or read; both formats
+// are decoded from memory, which keeps every bounds check in one place.
+bool readWholeFile(const QString &path, QByteArray &bytes);
+
 SaveStatus saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write);

@@ -1,0 +1,102 @@
+#include "helpfile.h"
+
+#include "datastream.h"
+#include "trace.h"
+
+#include <QDebug>
+#include <QDir>
+
+bool operator==(const HelpTopic &a, const HelpTopic &b)
+{
+    const auto same = [](const QString &x, const QString &y) {
+        return x.isNull() == y.isNull() && x == y;
+    };
+    return same(a.id, b.id) && same(a.header, b.header) && same(a.body, b.body);
+}
+
+QDebug operator<<(QDebug dbg, const HelpTopic &topic)
+{
+    QDebugStateSaver saver(dbg);
+    dbg.nospace() << "HelpTopic(" << topic.id << ", " << topic.header << ", "
+                  << (topic.body.isNull() ? QStringLiteral("<null>") : topic.body) << ')';
+    return dbg;
+}
+
+HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
+{
+    HelpLoadReport report;
+    StreamReader in(bytes);
+    quint32 magic = 0;
+    if (!in.readU32(magic) || magic != HelpMagic) {
+        qWarning("BAD MAGIC NUMBER!");
+        report.status = LoadStatus::BadMagic;
+        return report;
+    }
+
+    const bool trace = traceEnabled();
+    quint16 count = 0;
+    bool intact = in.readU16(count);
+    if (intact && trace)
+        qDebug("Topics: %d", int(count));
+    for (int i = 0; intact && i < count; ++i) {
+        HelpTopic topic;
+        intact = in.readString(topic.id) && in.readString(topic.header) &&
+                 in.readString(topic.body);
+        if (!intact)
+            break;
+        if (trace)
+            qDebug(" * Topic #%d: %s> \"%s\" (not displaying body...)", i,
+                   traceText(topic.id).constData(), traceText(topic.header).constData());
+        topics.append(std::move(topic));
+        ++report.topics;
+    }
+
+    if (!intact) {
+        report.status = LoadStatus::Damaged;
+        qWarning("Help file damaged at byte %lld: kept %d topics", qlonglong(in.position()),
+                 report.topics);
+        return report;
+    }
+    if (trace)
+        qDebug("Finished loading help file");
+    report.status = LoadStatus::Loaded;
+    return report;
+}
+
+bool writeHelpTopics(QIODevice &device, const HelpTopics &topics)
+{
+    if (traceEnabled())
+        qDebug("Saving help file...");
+    QByteArray bytes;
+    StreamWriter out(bytes);
+    out.writeU32(HelpMagic);
+    out.writeU16(quint16(topics.size()));
+    for (const HelpTopic &topic : topics) {
+        out.writeString(topic.id);
+        out.writeString(topic.header);
+        out.writeString(topic.body);
+    }
+    return device.write(bytes) == bytes.size();
+}
+
+HelpLoadReport loadHelpTopics(const QString &path, HelpTopics &topics)
+{
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
+        return {};
+    return readHelpTopics(bytes, topics);
+}
+
+SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup)
+{
+    const SaveStatus status = saveAtomically(
+        path, keepBackup, [&topics](QIODevice &device) { return writeHelpTopics(device, topics); });
+    if (status == SaveStatus::Saved && traceEnabled())
+        qDebug("Finished saving help file");
+    return status;
+}
+
+QString helpFilePath()
+{
+    return QDir::currentPath() + QStringLiteral("/Smeltwork.hlp");
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "fileio.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+class QDebug;
+class QIODevice;
+
+// One help topic of the planner. The body is rich text with simple HTML-like tags.
+struct HelpTopic
+{
+    QString id;
+    QString header;
+    QString body; // null until a body is first written
+};
+
+using HelpTopics = QList<HelpTopic>;
+
+constexpr quint32 HelpMagic = 0xE9A7143D;
+// The file counts topics in 16 bits.
+constexpr qsizetype MaxHelpTopics = 0xFFFF;
+
+bool operator==(const HelpTopic &a, const HelpTopic &b);
+inline bool operator!=(const HelpTopic &a, const HelpTopic &b) { return !(a == b); }
+QDebug operator<<(QDebug dbg, const HelpTopic &topic);
+
+struct HelpLoadReport
+{
+    LoadStatus status = LoadStatus::NotOpened;
+    int topics = 0; // topics held after the load
+};
+
+// Appends the topics held in `bytes` (a whole help file) to `topics`, printing the load
+// trace. Prints "BAD MAGIC NUMBER!" for a foreign file and a warning line for a damaged one.
+HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics);
+// Writes all topics to `device`. Returns false when the device did not take every byte.
+bool writeHelpTopics(QIODevice &device, const HelpTopics &topics);
+
+HelpLoadReport loadHelpTopics(const QString &path, HelpTopics &topics);
+// Saves atomically; with `keepBackup` the old file is kept as `path`.bak first.
+SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);
+
+// The help file's name in the working folder.
+QString helpFilePath();
