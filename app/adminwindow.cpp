@@ -142,7 +142,6 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     list->setColumnCount(ReqColumnCount);
     list->setHeaderLabels({tr("Name"), tr("Multiplier"), QString(), QString()});
     QHeaderView *header = list->header();
-    header->setSectionsClickable(false);
     header->setStretchLastSection(false);
     header->setSectionResizeMode(NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
@@ -156,6 +155,9 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     list->setUniformRowHeights(true);
     list->setSortingEnabled(true);
     list->sortByColumn(NameColumn, Qt::AscendingOrder);
+    // Switching sorting on makes the header clickable again; a click would re-sort the rows
+    // by another column, so it is switched off only now.
+    header->setSectionsClickable(false);
     return list;
 }
 
