@@ -383,11 +383,12 @@ public:
 
 QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 {
+    // Qt's offset lies on or just after the character that stopped the parser: near enough.
     const qsizetype offset = qBound(qsizetype(0), qsizetype(parse.offset), json.size());
     const QByteArray before = json.left(offset);
     const qsizetype line = before.count('\n') + 1;
     const qsizetype column = QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size() + 1;
-    return SmeltworkTool::tr("line %1, column %2: %3")
+    return SmeltworkTool::tr("near line %1, column %2: %3")
         .arg(line)
         .arg(column)
         .arg(parse.errorString());
