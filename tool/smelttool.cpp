@@ -329,11 +329,18 @@ private:
             return ExitFailure;
         }
 
-        LoaderMessages writer; // the save trace is not for the tool's users
-        const SaveStatus status = saveAtomically(outPath, false, [&file](QIODevice &device) {
-            return file.kind == SmeltFile::Crafting ? writeCraftingData(device, file.groups)
-                                                    : writeHelpTopics(device, file.topics);
-        });
+        SaveStatus status;
+        QStringList warnings;
+        {
+            LoaderMessages writer; // the save trace is not for the tool's users
+            status = saveAtomically(outPath, false, [&file](QIODevice &device) {
+                return file.kind == SmeltFile::Crafting ? writeCraftingData(device, file.groups)
+                                                        : writeHelpTopics(device, file.topics);
+            });
+            warnings = writer.lines();
+        }
+        for (const QString &warning : std::as_const(warnings))
+            message(outPath + QStringLiteral(": ") + warning);
         switch (status) {
         case SaveStatus::Saved:
             return ExitFine;
