@@ -1,13 +1,22 @@
 #!/usr/bin/env python3
 """Draws the application icon: two crossed tools, a hammer with a green shaft and an axe
 with a gold shaft, both with grey metal heads. Writes a 32 x 32 XPM with two characters
-per pixel and 221 opaque colours plus one transparent entry.
+per pixel and 221 opaque colours plus one transparent entry, or, with --png, the same
+drawing at the sizes a desktop's icon theme expects, as PNGs with soft edges.
 
 Usage: make_icon.py > resources/appicon.xpm
+       make_icon.py --png resources/icons
+           (writes resources/icons/hicolor/NxN/apps/org.smeltwork.Admin.png)
 """
 import math
+import os
+import struct
+import sys
+import zlib
 
-SIZE, SS = 32, 4  # pixels, supersampling per axis
+SIZE, SS = 32, 4  # pixels of the design, supersampling per axis
+PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICON_NAME = "org.smeltwork.Admin"
 
 
 def seg_dist(px, py, ax, ay, bx, by):
@@ -86,25 +95,57 @@ def sample(px, py):
     return out
 
 
-def render():
+def render_coverage(size):
+    """Each pixel as (colour, covered fraction); the design is drawn in SIZE units, so
+    every size shows the same drawing, not scaled pixels."""
+    scale = SIZE / size
     img = []
-    for y in range(SIZE):
+    for y in range(size):
         row = []
-        for x in range(SIZE):
+        for x in range(size):
             acc, hits = [0.0, 0.0, 0.0], 0
             for sy in range(SS):
                 for sx in range(SS):
-                    c = sample(x + (sx + 0.5) / SS, y + (sy + 0.5) / SS)
+                    c = sample((x + (sx + 0.5) / SS) * scale, (y + (sy + 0.5) / SS) * scale)
                     if c is not None:
                         hits += 1
                         for i in range(3):
                             acc[i] += c[i]
-            if hits * 2 < SS * SS:
-                row.append(None)
-            else:
-                row.append(tuple(int(round(a / hits)) for a in acc))
+            colour = tuple(int(round(a / hits)) for a in acc) if hits else None
+            row.append((colour, hits / (SS * SS)))
         img.append(row)
     return img
+
+
+def render():
+    # The XPM has no partial transparency: a pixel is drawn when at least half is covered.
+    return [[c if cover >= 0.5 else None for c, cover in row] for row in render_coverage(SIZE)]
+
+
+def png_bytes(size):
+    raw = bytearray()
+    for row in render_coverage(size):
+        raw.append(0)  # no filter
+        for colour, cover in row:
+            r, g, b = colour if colour else (0, 0, 0)
+            raw += bytes((r, g, b, int(round(cover * 255))))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IEND", b""))
+
+
+def write_pngs(folder):
+    for size in PNG_SIZES:
+        target = os.path.join(folder, "hicolor", "%dx%d" % (size, size), "apps")
+        os.makedirs(target, exist_ok=True)
+        with open(os.path.join(target, ICON_NAME + ".png"), "wb") as f:
+            f.write(png_bytes(size))
 
 
 def median_cut(colours, boxes_wanted):
@@ -163,4 +204,9 @@ def main():
     print("};")
 
 
-main()
+if len(sys.argv) == 3 and sys.argv[1] == "--png":
+    write_pngs(sys.argv[2])
+elif len(sys.argv) == 1:
+    main()
+else:
+    sys.exit(__doc__)

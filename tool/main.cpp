@@ -1,0 +1,23 @@
+#include "smelttool.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLoggingCategory>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("smeltwork-tool"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SMELTWORK_VERSION));
+    // The loaders trace every record; the tool's output must be the dump or the JSON alone,
+    // and switching the trace off also spares formatting it.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+
+    QFile out, err, in;
+    out.open(stdout, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly);
+    in.open(stdin, QIODevice::ReadOnly);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    return runSmeltworkTool(arguments, out, err, in);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+class QIODevice;
+
+// Exit status of the tool.
+enum ToolExit {
+    ExitFine = 0,
+    ExitProblems = 1, // check found something, or a file is damaged
+    ExitFailure = 2,  // bad usage, or a file that cannot be read, imported or written
+};
+
+// Runs smeltwork-tool with `arguments` (the program name left out): results go to `out`,
+// messages to `err`, and `in` is read when the JSON file of `import` is "-".
+// The loaders' trace is not passed on; their warnings become the tool's own messages.
+int runSmeltworkTool(const QStringList &arguments, QIODevice &out, QIODevice &err, QIODevice &in);
