@@ -86,6 +86,8 @@ private Q_SLOTS:
     void actionsWithoutARecordChangeNothing();
     void addToAFullListIsRefused_data();
     void addToAFullListIsRefused();
+    void untouchedNullTextsStayNull_data();
+    void untouchedNullTextsStayNull();
     void unknownActionShowsTheErrorBox();
 };
 
@@ -585,6 +587,29 @@ void ActionsTest::addToAFullListIsRefused()
     AdminWindow &w = *s.window;
     const QStringList opened = modalsOpenedBy([&] { pressAction(w, Add, kind); });
     QCOMPARE(opened, QStringList{QStringLiteral("QMessageBox: ") + message});
+    QCOMPARE(w.data(), data);
+}
+
+void ActionsTest::untouchedNullTextsStayNull_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("group") << int(GroupKind);
+    QTest::newRow("process") << int(ProcessKind);
+    QTest::newRow("item/tool") << int(ItemKind);
+}
+
+// The file tells a null text from an empty one; an edit that types nothing keeps it.
+void ActionsTest::untouchedNullTextsStayNull()
+{
+    QFETCH(int, kind);
+    const CraftingData data{ProcGroup{
+        QString(), {Proc{QString(), 10, 1, {Req{QString(), QStringLiteral("1"), 0, 5}}}}}};
+    Session s(data);
+    AdminWindow &w = *s.window;
+    if (kind == ItemKind)
+        QVERIFY(clickRow(w, w.ItemsList, QString()));
+    whenModalOpens([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    pressAction(w, Edit, kind);
     QCOMPARE(w.data(), data);
 }
 

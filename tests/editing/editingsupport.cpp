@@ -78,6 +78,11 @@ void pressAction(SmeltworkAdminDialogBase &window, int action, int kind)
 QTreeWidgetItem *clickRow(SmeltworkAdminDialogBase &window, QTreeWidget *list, const QString &name)
 {
     const Qt::Key tabKey = list == window.SkillsList ? Qt::Key_K : Qt::Key_I;
+    // Shortcuts reach only the active window; without a window manager (offscreen) nothing
+    // hands the activation back when a dialog closes, so ask for it as one would.
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        return nullptr;
     QTest::keyClick(&window, tabKey, Qt::AltModifier);
     const QList<QTreeWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
     if (found.isEmpty())
