@@ -3,7 +3,6 @@
 
 #include <QCheckBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +30,6 @@ private Q_SLOTS:
     void onlyKindOneBuildsTheProcessForm_data();
     void onlyKindOneBuildsTheProcessForm();
     void freshProcessFormShowsItsDefaults();
-    void layoutKeepsItsMarginsAndCells();
     void spinBoxesStayWithinOneTo300_data();
     void spinBoxesStayWithinOneTo300();
     void checkingSpecialDisablesOnlyMaxQl();
@@ -94,37 +92,6 @@ void ProcDialogTest::freshProcessFormShowsItsDefaults()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget(), dialog.NameEdit);
-}
-
-void ProcDialogTest::layoutKeepsItsMarginsAndCells()
-{
-    SmeltworkProcDialog dialog(1);
-    QCOMPARE(dialog.MainFrame->frameShape(), QFrame::Box);
-    QCOMPARE(dialog.MainFrame->frameShadow(), QFrame::Sunken);
-    QLayout *top = dialog.layout();
-    QLayout *frame = dialog.MainFrame->layout();
-    QCOMPARE(top->count(), 1);
-    QCOMPARE(top->itemAt(0)->widget(), dialog.MainFrame);
-    QCOMPARE(frame->count(), 3);
-    const QList<QLayout *> expected{top, frame, frame->itemAt(0)->layout(),
-                                    frame->itemAt(1)->layout(), frame->itemAt(2)->layout()};
-    const QList<QPair<int, int>> marginAndSpacing{{6, 4}, {6, 4}, {0, 6}, {0, 6}, {0, 6}};
-    for (int i = 0; i < expected.size(); ++i) {
-        QCOMPARE(expected[i]->contentsMargins().left(), marginAndSpacing[i].first);
-        QCOMPARE(expected[i]->spacing(), marginAndSpacing[i].second);
-    }
-    auto *grid = qobject_cast<QGridLayout *>(frame->itemAt(1)->layout());
-    QVERIFY(grid);
-    int row, column, rowSpan, columnSpan;
-    grid->getItemPosition(grid->indexOf(dialog.SpecialBox), &row, &column, &rowSpan, &columnSpan);
-    QCOMPARE(QList<int>({row, column, rowSpan, columnSpan}), QList<int>({0, 2, 2, 1}));
-    grid->getItemPosition(grid->indexOf(dialog.MinQlSpin), &row, &column, &rowSpan, &columnSpan);
-    QCOMPARE(QList<int>({row, column}), QList<int>({1, 1}));
-    // Buttons centred between two spacers.
-    QLayout *buttons = frame->itemAt(2)->layout();
-    QCOMPARE(buttons->count(), 4);
-    QVERIFY(buttons->itemAt(0)->spacerItem() && buttons->itemAt(3)->spacerItem());
-    QCOMPARE(buttons->itemAt(1)->widget(), dialog.OkBtn);
 }
 
 void ProcDialogTest::spinBoxesStayWithinOneTo300_data()

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,8 +29,6 @@ class ReqDialogTest : public QObject
 
 private Q_SLOTS:
     void freshDialogShowsItsDefaults();
-    void gridHoldsEachWidgetInItsCell_data();
-    void gridHoldsEachWidgetInItsCell();
     void altKeysReachTheFieldsBesideTheLabels_data();
     void altKeysReachTheFieldsBesideTheLabels();
     void fixedDisablesTheMultiplierAndKeepsItsText();
@@ -56,7 +53,9 @@ void ReqDialogTest::freshDialogShowsItsDefaults()
     QVERIFY(dialog.MultiEdit->text().isEmpty());
     QCOMPARE(dialog.ZorvexEdit->text(), QStringLiteral("0"));
     QVERIFY(!dialog.FixedBox->isChecked());
-    QCOMPARE(dialog.FixedBox->text(), QStringLiteral("&Fixed"));
+    QCOMPARE(QStringList({dialog.NameLabel->text(), dialog.MultiLabel->text(),
+                          dialog.FixedBox->text(), dialog.ParentLabel->text()}),
+             QStringList({"&Name", "&Multiplier", "&Fixed", "&Parent"}));
     QVERIFY(dialog.ZorvexLabel->text().startsWith(QLatin1String("&zorvex")));
     QVERIFY(dialog.ZorvexLabel->text().endsWith(QLatin1String(" ID")));
     QVERIFY(!dialog.ParentList->isEditable());
@@ -72,53 +71,6 @@ void ReqDialogTest::freshDialogShowsItsDefaults()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget(), dialog.NameEdit);
-}
-
-void ReqDialogTest::gridHoldsEachWidgetInItsCell_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QList<int>>("cell"); // row, column, row span, column span
-    QTest::newRow("NameLabel") << "NameLabel"
-                               << "&Name" << QList<int>{0, 0, 1, 1};
-    QTest::newRow("NameEdit") << "NameEdit"
-                              << "" << QList<int>{0, 1, 1, 2};
-    QTest::newRow("MultiLabel") << "MultiLabel"
-                                << "&Multiplier" << QList<int>{1, 0, 1, 1};
-    QTest::newRow("MultiEdit") << "MultiEdit"
-                               << "" << QList<int>{1, 1, 1, 1};
-    QTest::newRow("FixedBox") << "FixedBox"
-                              << "&Fixed" << QList<int>{1, 2, 1, 1};
-    QTest::newRow("ZorvexLabel") << "ZorvexLabel"
-                                 << "" << QList<int>{2, 0, 1, 1};
-    QTest::newRow("ZorvexEdit") << "ZorvexEdit"
-                                << "0" << QList<int>{2, 1, 1, 2};
-    QTest::newRow("ParentLabel") << "ParentLabel"
-                                 << "&Parent" << QList<int>{3, 0, 1, 1};
-    QTest::newRow("ParentList") << "ParentList"
-                                << "" << QList<int>{3, 1, 1, 2};
-}
-
-void ReqDialogTest::gridHoldsEachWidgetInItsCell()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QList<int>, cell);
-    SmeltworkReqDialog dialog;
-    auto *grid = qobject_cast<QGridLayout *>(dialog.MainFrame->layout());
-    QVERIFY(grid);
-    QCOMPARE(grid->contentsMargins().left(), 6);
-    QCOMPARE(grid->spacing(), 4);
-    QCOMPARE(dialog.layout()->contentsMargins().left(), 6);
-    QCOMPARE(dialog.layout()->spacing(), 4);
-    auto *widget = dialog.MainFrame->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->parentWidget(), dialog.MainFrame);
-    if (auto *label = qobject_cast<QLabel *>(widget); label && !text.isEmpty())
-        QCOMPARE(label->text(), text);
-    int row, column, rowSpan, columnSpan;
-    grid->getItemPosition(grid->indexOf(widget), &row, &column, &rowSpan, &columnSpan);
-    QCOMPARE(QList<int>({row, column, rowSpan, columnSpan}), cell);
 }
 
 void ReqDialogTest::altKeysReachTheFieldsBesideTheLabels_data()
