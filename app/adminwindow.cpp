@@ -348,13 +348,7 @@ void SmeltworkAdminDialogBase::selectAction(int index)
     ActionBtn->setText(ActionList->currentText());
 }
 
-void SmeltworkAdminDialogBase::doAction() {}
-
 void SmeltworkAdminDialogBase::editHelp() {}
-
-void SmeltworkAdminDialogBase::sortProcGrpList() {}
-
-void SmeltworkAdminDialogBase::sortProcList() {}
 
 SmeltworkAdminDialog::SmeltworkAdminDialog(QWidget *parent, const char *name, bool modal,
                                            Qt::WindowFlags fl)

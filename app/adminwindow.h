@@ -86,6 +86,18 @@ private:
     void connectSignals();
     QTreeWidget *makeRequirementList(QWidget *page, const char *name);
 
+    // The actions behind doAction(), one per record kind (actions.cpp).
+    void addGroup();
+    void deleteGroup();
+    void editGroup();
+    void addProc();
+    void deleteProc();
+    void editProc();
+    void addReq(bool skill);
+    void deleteReq(bool skill);
+    void editReq(bool skill);
+    int currentReq(bool skill) const;
+
     LoadReport m_loadReport;
 };
 
