@@ -1,6 +1,7 @@
 #include "adminwindow.h"
 
 #include "appicon.h"
+#include "helpwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -348,7 +349,13 @@ void SmeltworkAdminDialogBase::selectAction(int index)
 
 void SmeltworkAdminDialogBase::doAction() {}
 
-void SmeltworkAdminDialogBase::editHelp() {}
+void SmeltworkAdminDialogBase::editHelp()
+{
+    SmeltworkHelpDialog help(this, nullptr, true, smeltworkWindowFlags());
+    help.exec();
+    // However the help window was left, the topics it holds are written back.
+    help.saveHelpFile();
+}
 
 void SmeltworkAdminDialogBase::sortProcGrpList() {}
 
