@@ -39,8 +39,6 @@ SmeltworkEditor::ToolButtons SmeltworkEditor::buildWidgets()
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    // A dialog of fixed layout: the grip would only resize the whole window.
-    StatusBar->setSizeGripEnabled(false);
 
     m_relay = new ToolTipRelay(this, "ToolTipRelay");
     const ToolButtons tools = buildToolRow();

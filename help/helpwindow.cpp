@@ -36,6 +36,15 @@ public:
     }
 };
 
+// The body view grows into whatever width the topic list leaves; it asks for little of its
+// own, so the list can show both its columns.
+class BodyBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+    QSize sizeHint() const override { return {160, 192}; }
+};
+
 } // namespace
 
 SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool modal,
@@ -113,6 +122,8 @@ void SmeltworkHelpDialog::buildTopicList()
     HeaderList->setAllColumnsShowFocus(true);
     HeaderList->setSelectionMode(QAbstractItemView::SingleSelection);
     HeaderList->setUniformRowHeights(true);
+    // Asks for the width of its columns, so both stay in view when the window has room.
+    HeaderList->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     HeaderList->setSortingEnabled(true);
     HeaderList->sortByColumn(IdColumn, Qt::AscendingOrder);
     TopicColumnLayout->addWidget(HeaderList);
@@ -130,7 +141,7 @@ void SmeltworkHelpDialog::buildBodyView()
     BodyFrameLayout->setSpacing(6);
 
     qDebug("       + BodyView");
-    BodyView = new QTextBrowser(BodyFrame);
+    BodyView = new BodyBrowser(BodyFrame);
     BodyView->setObjectName(QStringLiteral("BodyView"));
     BodyView->setLineWidth(1);
     // A view of the body only: a link in it is text, not a way to another page.

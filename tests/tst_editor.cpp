@@ -14,6 +14,7 @@ private Q_SLOTS:
     void opensReadyWithTheCursorAtTheStart();
     void toolButtons_data();
     void toolButtons();
+    void lineAndColumnModel();
     void tagButtons_data();
     void tagButtons();
     void secondClickFindsNothingMarked();
@@ -157,6 +158,36 @@ void EditorTest::toolButtons()
     QTRY_COMPARE(editor.StatusBar->currentMessage(), longText);
     QTest::mouseMove(editor.BodyEdit);
     QTRY_COMPARE(editor.StatusBar->currentMessage(), QString());
+}
+
+void EditorTest::lineAndColumnModel()
+{
+    SmeltworkTagEdit edit;
+    // A no-break space stays one: bodies keep every character they were given.
+    edit.setText(QStringLiteral("one\ntwo\u00A0two\nthree"));
+    QCOMPARE(edit.numLines(), 3);
+    QCOMPARE(edit.textLine(1), QStringLiteral("two\u00A0two"));
+    QCOMPARE(edit.textLine(7), QString());
+    QCOMPARE(edit.text(), QStringLiteral("one\ntwo\u00A0two\nthree"));
+
+    // Columns and lines beyond the end are held at the end.
+    edit.setCursorPosition(0, 99);
+    QCOMPARE(cursorOf(&edit), QPoint(0, 3));
+    edit.setCursorPosition(9, 1);
+    QCOMPARE(cursorOf(&edit), QPoint(2, 1));
+    edit.setCursorPosition(0, 1, true);
+    int l1, c1, l2, c2;
+    QVERIFY(edit.getMarkedRegion(&l1, &c1, &l2, &c2));
+    QCOMPARE(QList<int>({l1, c1, l2, c2}), QList<int>({0, 1, 2, 1}));
+
+    // Inserting elsewhere leaves the cursor on its text; with mark, the insertion is marked.
+    edit.setCursorPosition(1, 2);
+    edit.insertAt(QStringLiteral("<i>"), 1, 0);
+    QCOMPARE(cursorOf(&edit), QPoint(1, 5));
+    QVERIFY(!edit.hasMarkedText());
+    edit.insertAt(QStringLiteral("</i>"), 2, 5, true);
+    QCOMPARE(edit.textCursor().selectedText(), QStringLiteral("</i>"));
+    QCOMPARE(edit.text(), QStringLiteral("one\n<i>two\u00A0two\nthree</i>"));
 }
 
 void EditorTest::tagButtons_data()

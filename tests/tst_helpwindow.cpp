@@ -397,8 +397,8 @@ void HelpWindowTest::editKeepsTheItemCurrent()
     QCOMPARE(current->text(2), QStringLiteral("1"));
     QCOMPARE(current->text(0), QStringLiteral("Renamed"));
     QCOMPARE(printed(trace), QStringList({"D: Editing Topic: #1", "D: IDTest: 1.00 - 1 = 0.00",
-                                         "D: IDTest: 2.50 - 2 = 0.50", "D: IDTest: 3.00 - 3 = 0.00",
-                                         "D: Topic selected: #1"}));
+                                          "D: IDTest: 2.50 - 2 = 0.50",
+                                          "D: IDTest: 3.00 - 3 = 0.00", "D: Topic selected: #1"}));
 
     // Cancelled, the topic and the list stay as they are.
     trace.clear();
@@ -606,7 +606,7 @@ void HelpWindowTest::foreignFileIsKeptAsBackup()
     QVERIFY(boxShown);
     QVERIFY(window.helpTopics().isEmpty());
     QCOMPARE(printed(trace).mid(0, 3), QStringList({"D: Loading help data...",
-                                                   "W: BAD MAGIC NUMBER!", "D: Setting up GUI:"}));
+                                                    "W: BAD MAGIC NUMBER!", "D: Setting up GUI:"}));
     trace.clear();
     window.saveHelpFile();
     QCOMPARE(folder.readFile("Smeltwork.hlp.bak"), dataFile);
