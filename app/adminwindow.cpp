@@ -1,6 +1,7 @@
 #include "adminwindow.h"
 
 #include "appicon.h"
+#include "helpwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -348,7 +349,13 @@ void SmeltworkAdminDialogBase::selectAction(int index)
     ActionBtn->setText(ActionList->currentText());
 }
 
-void SmeltworkAdminDialogBase::editHelp() {}
+void SmeltworkAdminDialogBase::editHelp()
+{
+    SmeltworkHelpDialog help(this, nullptr, true, smeltworkWindowFlags());
+    help.exec();
+    // However the help window was left, the topics it holds are written back.
+    help.saveHelpFile();
+}
 
 SmeltworkAdminDialog::SmeltworkAdminDialog(QWidget *parent, const char *name, bool modal,
                                            Qt::WindowFlags fl)

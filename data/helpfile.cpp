@@ -5,6 +5,11 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 bool operator==(const HelpTopic &a, const HelpTopic &b)
 {
@@ -40,8 +45,8 @@ HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
         qDebug("Topics: %d", int(count));
     for (int i = 0; intact && i < count; ++i) {
         HelpTopic topic;
-        intact = in.readString(topic.id) && in.readString(topic.header) &&
-                 in.readString(topic.body);
+        intact =
+            in.readString(topic.id) && in.readString(topic.header) && in.readString(topic.body);
         if (!intact)
             break;
         if (trace)
@@ -65,6 +70,9 @@ HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
 
 bool writeHelpTopics(QIODevice &device, const HelpTopics &topics)
 {
+    // The count field would wrap and the file would read back as a different list.
+    if (topics.size() > MaxHelpTopics)
+        return false;
     if (traceEnabled())
         qDebug("Saving help file...");
     QByteArray bytes;
@@ -99,4 +107,72 @@ SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool ke
 QString helpFilePath()
 {
     return QDir::currentPath() + QStringLiteral("/Smeltwork.hlp");
+}
+
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+qsizetype skipDigits(QStringView text, qsizetype at)
+{
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    return at;
+}
+
+qsizetype skipSign(QStringView text, qsizetype at)
+{
+    return at < text.size() && (text[at] == u'+' || text[at] == u'-') ? at + 1 : at;
+}
+
+} // namespace
+
+double topicIdValue(QStringView id)
+{
+    qsizetype start = 0;
+    while (start < id.size() && id[start].isSpace())
+        ++start;
+
+    const qsizetype intStart = skipSign(id, start);
+    const qsizetype intEnd = skipDigits(id, intStart);
+    qsizetype end = intEnd;
+    bool digits = intEnd > intStart;
+    if (end < id.size() && id[end] == u'.') {
+        const qsizetype fracEnd = skipDigits(id, end + 1);
+        digits = digits || fracEnd > end + 1;
+        end = fracEnd;
+    }
+    if (!digits)
+        return 0;
+    // An exponent counts only when it has digits: "2e" is the number 2 followed by text.
+    if (end < id.size() && (id[end] == u'e' || id[end] == u'E')) {
+        const qsizetype expDigits = skipSign(id, end + 1);
+        const qsizetype expEnd = skipDigits(id, expDigits);
+        if (expEnd > expDigits)
+            end = expEnd;
+    }
+
+    // The part is plain ASCII by now; the C locale reads it without a group separator or a
+    // decimal comma. Overflow comes back as an infinity, underflow as 0.
+    return QLocale::c().toDouble(id.mid(start, end - start));
+}
+
+TopicIdNumber splitTopicId(QStringView id)
+{
+    TopicIdNumber number;
+    number.value = topicIdValue(id);
+    if (!std::isfinite(number.value)) {
+        number.whole =
+            number.value > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+        return number;
+    }
+    const double whole = std::trunc(number.value);
+    number.fraction = number.value - whole;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    number.whole = int(std::clamp(whole, lowest, highest));
+    return number;
 }

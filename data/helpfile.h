@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 class QDebug;
 class QIODevice;
@@ -24,7 +25,10 @@ constexpr quint32 HelpMagic = 0xE9A7143D;
 constexpr qsizetype MaxHelpTopics = 0xFFFF;
 
 bool operator==(const HelpTopic &a, const HelpTopic &b);
-inline bool operator!=(const HelpTopic &a, const HelpTopic &b) { return !(a == b); }
+inline bool operator!=(const HelpTopic &a, const HelpTopic &b)
+{
+    return !(a == b);
+}
 QDebug operator<<(QDebug dbg, const HelpTopic &topic);
 
 struct HelpLoadReport
@@ -45,3 +49,20 @@ SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool ke
 
 // The help file's name in the working folder.
 QString helpFilePath();
+
+// The number an id starts with: the longest leading part that reads as a decimal number
+// (leading white space, a sign, digits with at most one point, an exponent), read the same
+// way in every locale. Hexadecimal, "inf" and "nan" are not numbers here; an id that does
+// not start with a number is 0. A number too large for a double is an infinity.
+double topicIdValue(QStringView id);
+
+// An id's number split the way the topic tree uses it: a topic with a positive fraction is
+// a sub-topic.
+struct TopicIdNumber
+{
+    double value = 0;
+    int whole = 0;       // truncated toward zero and held within the 32-bit range
+    double fraction = 0; // value minus its own whole part, so a huge id is never a sub-topic
+                         // by accident; an infinite value has none
+};
+TopicIdNumber splitTopicId(QStringView id);

@@ -1,0 +1,378 @@
+#include "helpwindow.h"
+
+#include "appicon.h"
+#include "editor.h"
+#include "topicdialog.h"
+#include "trace.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+namespace {
+
+enum TopicColumn { TitleColumn, IdColumn, IndexColumn, TopicColumnCount };
+
+// Ids sort by their characters' codes, not by the locale and not as numbers: "10" comes
+// before "2" and capitals before small letters, as the planner lists them.
+class TopicItem : public QTreeWidgetItem
+{
+public:
+    explicit TopicItem(const QStringList &texts) : QTreeWidgetItem(texts) {}
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : IdColumn;
+        return text(column) < other.text(column);
+    }
+};
+
+// The body view grows into whatever width the topic list leaves; it asks for little of its
+// own, so the list can show both its columns.
+class BodyBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+    QSize sizeHint() const override { return {160, 192}; }
+};
+
+} // namespace
+
+SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool modal,
+                                         Qt::WindowFlags fl)
+    : QDialog(parent, fl)
+{
+    setModal(modal);
+    setObjectName(QLatin1String(name ? name : "SmeltworkHelpDialog"));
+    resize(450, 400);
+    setWindowTitle(tr("SmeltworkAdmin"));
+    setWindowIcon(applicationIcon());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    qDebug("Loading help data...");
+    loadHelpFile();
+    qDebug("Setting up GUI:");
+    buildWidgets();
+    qDebug("Connecting signals");
+    connectSignals();
+    fillTopicList();
+}
+
+SmeltworkHelpDialog::~SmeltworkHelpDialog() = default;
+
+void SmeltworkHelpDialog::buildWidgets()
+{
+    qDebug(" * TopLevel layout");
+    HelpDialogLayout = new QVBoxLayout(this);
+    HelpDialogLayout->setContentsMargins(8, 8, 8, 8);
+    HelpDialogLayout->setSpacing(6);
+
+    qDebug("   + HBoxLayout");
+    UpperRowLayout = new QHBoxLayout;
+    UpperRowLayout->setContentsMargins(0, 0, 0, 0);
+    UpperRowLayout->setSpacing(0);
+
+    qDebug("     + VBoxLayout");
+    TopicColumnLayout = new QVBoxLayout;
+    TopicColumnLayout->setContentsMargins(0, 0, 0, 0);
+    TopicColumnLayout->setSpacing(0);
+    buildTopicList();
+    UpperRowLayout->addLayout(TopicColumnLayout);
+    buildBodyView();
+    HelpDialogLayout->addLayout(UpperRowLayout, 0);
+
+    buildActionGroup();
+    buildBottomRow();
+}
+
+void SmeltworkHelpDialog::buildTopicList()
+{
+    qDebug("       + HeaderLabel");
+    HeaderLabel = new QLabel(tr("Help Topics:"), this);
+    HeaderLabel->setObjectName(QStringLiteral("HeaderLabel"));
+    HeaderLabel->setFrameShape(QFrame::Panel);
+    HeaderLabel->setFrameShadow(QFrame::Raised);
+    TopicColumnLayout->addWidget(HeaderLabel);
+
+    qDebug("       + HeaderList");
+    HeaderList = new QTreeWidget(this);
+    HeaderList->setObjectName(QStringLiteral("HeaderList"));
+    HeaderList->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    HeaderList->setLineWidth(1);
+    HeaderList->setColumnCount(TopicColumnCount);
+    HeaderList->setHeaderLabels({tr("Title"), tr("ID"), tr("index")});
+    QHeaderView *header = HeaderList->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(TitleColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(IdColumn, QHeaderView::ResizeToContents);
+    // The index maps an item back to its topic; the user never sees it.
+    header->setSectionResizeMode(IndexColumn, QHeaderView::Fixed);
+    header->resizeSection(IndexColumn, 0);
+    HeaderList->setColumnHidden(IndexColumn, true);
+    HeaderList->setHeaderHidden(true);
+    HeaderList->setAllColumnsShowFocus(true);
+    HeaderList->setSelectionMode(QAbstractItemView::SingleSelection);
+    HeaderList->setUniformRowHeights(true);
+    // Asks for the width of its columns, so both stay in view when the window has room.
+    HeaderList->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    HeaderList->setSortingEnabled(true);
+    HeaderList->sortByColumn(IdColumn, Qt::AscendingOrder);
+    TopicColumnLayout->addWidget(HeaderList);
+}
+
+void SmeltworkHelpDialog::buildBodyView()
+{
+    qDebug("     + BodyFrame");
+    BodyFrame = new QFrame(this);
+    BodyFrame->setObjectName(QStringLiteral("BodyFrame"));
+    BodyFrame->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
+    BodyFrame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    BodyFrameLayout = new QHBoxLayout(BodyFrame);
+    BodyFrameLayout->setContentsMargins(4, 4, 4, 4);
+    BodyFrameLayout->setSpacing(6);
+
+    qDebug("       + BodyView");
+    BodyView = new BodyBrowser(BodyFrame);
+    BodyView->setObjectName(QStringLiteral("BodyView"));
+    BodyView->setLineWidth(1);
+    // A view of the body only: a link in it is text, not a way to another page.
+    BodyView->setOpenLinks(false);
+    BodyFrameLayout->addWidget(BodyView);
+    UpperRowLayout->addWidget(BodyFrame);
+}
+
+void SmeltworkHelpDialog::buildActionGroup()
+{
+    qDebug("   + ActionGroup");
+    ActionGroup = new QGroupBox(tr("Actions"), this);
+    ActionGroup->setObjectName(QStringLiteral("ActionGroup"));
+    auto *groupLayout = new QVBoxLayout(ActionGroup);
+    groupLayout->setContentsMargins(0, 0, 0, 0);
+    groupLayout->setSpacing(0);
+    ActionGroupLayout = new QHBoxLayout;
+    ActionGroupLayout->setAlignment(Qt::AlignTop);
+    ActionGroupLayout->setContentsMargins(11, 11, 11, 11);
+    ActionGroupLayout->setSpacing(6);
+    groupLayout->addLayout(ActionGroupLayout);
+
+    const auto makeButton = [this](const char *name, const QString &text) {
+        qDebug("     + %s", name);
+        auto *button = new QPushButton(text, ActionGroup);
+        button->setObjectName(QLatin1String(name));
+        ActionGroupLayout->addWidget(button, 0);
+        return button;
+    };
+    AddBtn = makeButton("AddBtn", tr("Add Topic"));
+    EditBtn = makeButton("EditBtn", tr("Edit Topic"));
+    DelBtn = makeButton("DelBtn", tr("Delete Topic"));
+    EditorBtn = makeButton("EditorBtn", tr("Open Editor"));
+    HelpDialogLayout->addWidget(ActionGroup, 0);
+}
+
+void SmeltworkHelpDialog::buildBottomRow()
+{
+    qDebug("   + HBoxLayout");
+    BottomRowLayout = new QHBoxLayout;
+    BottomRowLayout->setContentsMargins(0, 0, 0, 0);
+    BottomRowLayout->setSpacing(6);
+    BottomRowLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+
+    qDebug("     + CloseBtnBtn");
+    CloseBtn = new QPushButton(tr("&Close"), this);
+    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn->setAutoDefault(true);
+    CloseBtn->setDefault(true);
+    BottomRowLayout->addWidget(CloseBtn);
+    HelpDialogLayout->addLayout(BottomRowLayout, 0);
+}
+
+void SmeltworkHelpDialog::connectSignals()
+{
+    using Self = SmeltworkHelpDialog;
+    connect(CloseBtn, &QPushButton::clicked, this, &Self::accept);
+    connect(HeaderList, &QTreeWidget::itemSelectionChanged, this, &Self::topicSelected);
+    connect(AddBtn, &QPushButton::clicked, this, &Self::addTopic);
+    connect(EditBtn, &QPushButton::clicked, this, &Self::editTopic);
+    connect(DelBtn, &QPushButton::clicked, this, &Self::deleteTopic);
+    connect(EditorBtn, &QPushButton::clicked, this, &Self::editBody);
+}
+
+void SmeltworkHelpDialog::loadHelpFile()
+{
+    m_loadReport = loadHelpTopics(helpFilePath(), topics);
+    switch (m_loadReport.status) {
+    case LoadStatus::Loaded:
+    case LoadStatus::NotOpened:
+        break;
+    case LoadStatus::BadMagic:
+        QMessageBox::warning(this, tr("SmeltworkAdmin"),
+                             tr("Unable to load help file: Format not recognized"),
+                             QMessageBox::Ok);
+        break;
+    case LoadStatus::Damaged:
+        QMessageBox::warning(
+            this, tr("SmeltworkAdmin"),
+            tr("The help file is damaged: it ends early or holds impossible lengths.\n"
+               "Recovered %1 topics; the rest could not be read.\n"
+               "The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.")
+                .arg(m_loadReport.topics),
+            QMessageBox::Ok);
+        break;
+    }
+}
+
+void SmeltworkHelpDialog::saveHelpFile()
+{
+    // A file this window could not read completely is kept aside before it is replaced.
+    const bool keepBackup =
+        m_loadReport.status == LoadStatus::BadMagic || m_loadReport.status == LoadStatus::Damaged;
+    saveHelpTopics(helpFilePath(), topics, keepBackup);
+}
+
+void SmeltworkHelpDialog::fillTopicList()
+{
+    // Inserting into a sorting view re-sorts later, item by item; sort once at the end.
+    HeaderList->setSortingEnabled(false);
+    HeaderList->clear();
+    if (topics.isEmpty()) {
+        HeaderList->setSortingEnabled(true);
+        return;
+    }
+
+    const bool trace = traceEnabled();
+    QList<QTreeWidgetItem *> topLevel;
+    QList<QTreeWidgetItem *> parents;
+    QTreeWidgetItem *parent = nullptr;
+    for (int i = 0; i < topics.size(); ++i) {
+        const HelpTopic &topic = topics.at(i);
+        const TopicIdNumber number = splitTopicId(topic.id);
+        if (trace)
+            qDebug("IDTest: %.2f - %d = %.2f", number.value, number.whole, number.fraction);
+        auto *item = new TopicItem({topic.header, topic.id, QString::number(i)});
+        if (number.fraction > 0 && parent) {
+            if (parent->childCount() == 0)
+                parents.append(parent);
+            parent->addChild(item);
+        } else {
+            // A sub-topic before every whole-number topic has no parent to go under; it
+            // stands at the top level, but sub-topics after it do not go under it.
+            topLevel.append(item);
+            if (number.fraction <= 0)
+                parent = item;
+        }
+    }
+    HeaderList->addTopLevelItems(topLevel);
+    for (QTreeWidgetItem *item : std::as_const(parents))
+        item->setExpanded(true);
+    HeaderList->setSortingEnabled(true);
+}
+
+int SmeltworkHelpDialog::selectedTopic() const
+{
+    const QList<QTreeWidgetItem *> selected = HeaderList->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    bool ok = false;
+    const int index = selected.first()->text(IndexColumn).toInt(&ok);
+    return ok && index >= 0 && index < topics.size() ? index : -1;
+}
+
+QTreeWidgetItem *SmeltworkHelpDialog::itemOfTopic(int index) const
+{
+    const QString wanted = QString::number(index);
+    for (QTreeWidgetItemIterator it(HeaderList); *it; ++it) {
+        if ((*it)->text(IndexColumn) == wanted)
+            return *it;
+    }
+    return nullptr;
+}
+
+void SmeltworkHelpDialog::topicSelected()
+{
+    const int index = selectedTopic();
+    if (index < 0)
+        return;
+    qDebug("Topic selected: #%d", index);
+    BodyView->setHtml(topics.at(index).body);
+}
+
+void SmeltworkHelpDialog::addTopic()
+{
+    // The file counts topics in 16 bits; one more could not be saved.
+    if (topics.size() >= MaxHelpTopics) {
+        QMessageBox::warning(this, tr("SmeltworkAdmin"),
+                             tr("The help file cannot hold more than %1 topics.\n"
+                                "Delete a topic before adding another one.")
+                                 .arg(MaxHelpTopics),
+                             QMessageBox::Ok);
+        return;
+    }
+    SmeltworkTopicDialog dialog(this, nullptr, true, windowFlags());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    HelpTopic topic;
+    topic.id = dialog.IDEdit->text();
+    topic.header = dialog.HeaderEdit->text();
+    topics.append(topic);
+    fillTopicList();
+}
+
+void SmeltworkHelpDialog::editTopic()
+{
+    const int index = selectedTopic();
+    if (index < 0)
+        return;
+    qDebug("Editing Topic: #%d", index);
+    SmeltworkTopicDialog dialog(this, nullptr, true, windowFlags());
+    dialog.IDEdit->setText(topics.at(index).id);
+    dialog.HeaderEdit->setText(topics.at(index).header);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    topics[index].id = dialog.IDEdit->text();
+    topics[index].header = dialog.HeaderEdit->text();
+    fillTopicList();
+    if (QTreeWidgetItem *item = itemOfTopic(index))
+        HeaderList->setCurrentItem(item);
+}
+
+void SmeltworkHelpDialog::deleteTopic()
+{
+    const int index = selectedTopic();
+    if (index < 0)
+        return;
+    qDebug("Deleting Topic: #%d", index);
+    const HelpTopic &topic = topics.at(index);
+    // One pass over both arguments, so a "%2" in the header stays as it is.
+    const QString question =
+        tr("Really delete help topic \"%1\" (%2)?").arg(topic.header, topic.id);
+    const auto answer = QMessageBox::warning(this, tr("SmeltworkAdmin"), question,
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    topics.removeAt(index);
+    fillTopicList();
+}
+
+void SmeltworkHelpDialog::editBody()
+{
+    const int index = selectedTopic();
+    if (index < 0)
+        return;
+    qDebug("Editing Body: #%d", index);
+    QTreeWidgetItem *selected = HeaderList->selectedItems().constFirst();
+    SmeltworkEditor editor(this, nullptr, true, windowFlags());
+    editor.BodyEdit->setText(topics.at(index).body);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    topics[index].body = editor.BodyEdit->text();
+    HeaderList->setCurrentItem(selected);
+}
