@@ -24,8 +24,7 @@ enum ReqColumn { NameColumn, MultiplierColumn, HiddenColumnA, HiddenColumnB, Req
 
 QComboBox *makeCombo(QWidget *parent, const char *name)
 {
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(QLatin1String(name));
+    auto *combo = makeNamed<QComboBox>(parent, name);
     combo->setEditable(false);
     // Lists can hold 65,535 entries: never measure them all, neither to size the box nor
     // to lay out its popup.
@@ -36,46 +35,13 @@ QComboBox *makeCombo(QWidget *parent, const char *name)
     return combo;
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(text);
-    return button;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setText(text);
-    return label;
-}
-
-QHBoxLayout *makeRow(int spacing, int margin)
-{
-    auto *row = new QHBoxLayout;
-    row->setSpacing(spacing);
-    row->setContentsMargins(margin, margin, margin, margin);
-    return row;
-}
-
 } // namespace
-
-Qt::WindowFlags smeltworkWindowFlags()
-{
-    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-}
 
 SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *name, bool modal,
                                                    Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkAdminDialogBase"));
-    resize(450, 400);
-    setWindowTitle(tr("Smeltwork - Admin"));
+    setUpDialog(this, modal, name, "SmeltworkAdminDialogBase", 450, 400, tr("Smeltwork - Admin"));
     setWindowIcon(applicationIcon());
     QSizePolicy policy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     policy.setHeightForWidth(sizePolicy().hasHeightForWidth());
@@ -93,42 +59,22 @@ SmeltworkAdminDialogBase::~SmeltworkAdminDialogBase() = default;
 
 void SmeltworkAdminDialogBase::buildWidgets()
 {
-    MainLayout = new QVBoxLayout(this);
-    MainLayout->setSpacing(4);
-    MainLayout->setContentsMargins(6, 6, 6, 6);
+    MainLayout = makeLayout<QVBoxLayout>(4, 6, this);
 
-    GroupRowLayout = makeRow(6, 0);
-    ProcGroupLabel = makeLabel(this, "ProcGroupLabel", tr("&Groups:"));
-    ProcGroupList = makeCombo(this, "ProcGroupList");
-    ProcGroupList->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
-    SortGrpBtn = makeButton(this, "SortGrpBtn", tr("Sort"));
-    SortGrpBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    GroupRowLayout->addWidget(ProcGroupLabel);
-    GroupRowLayout->addWidget(ProcGroupList);
-    GroupRowLayout->addWidget(SortGrpBtn);
-    MainLayout->addLayout(GroupRowLayout);
-
-    ProcessRowLayout = makeRow(6, 0);
-    ProcessLabel = makeLabel(this, "ProcessLabel", tr("&Product:"));
-    ProcessList = makeCombo(this, "ProcessList");
-    ProcessList->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
-    SortProcBtn = makeButton(this, "SortProcBtn", tr("Sort"));
-    SortProcBtn->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    ProcessRowLayout->addWidget(ProcessLabel);
-    ProcessRowLayout->addWidget(ProcessList);
-    ProcessRowLayout->addWidget(SortProcBtn);
-    MainLayout->addLayout(ProcessRowLayout);
-
+    GroupRowLayout = buildListRow(ProcGroupLabel, "ProcGroupLabel", tr("&Groups:"), ProcGroupList,
+                                  "ProcGroupList", SortGrpBtn, "SortGrpBtn");
+    ProcessRowLayout = buildListRow(ProcessLabel, "ProcessLabel", tr("&Product:"), ProcessList,
+                                    "ProcessList", SortProcBtn, "SortProcBtn");
     buildRequirementTabs();
     buildActionBox();
 
-    ButtonRowLayout = makeRow(6, 0);
+    ButtonRowLayout = makeLayout<QHBoxLayout>(6, 0);
     HelpBtn = makeButton(this, "HelpBtn", tr("Edit &help"));
     ExitBtn = makeButton(this, "ExitBtn", tr("E&xit"));
     ExitBtn->setAutoDefault(true);
     ExitBtn->setDefault(true); // made default last, so Exit, not Add, answers Return
     ButtonRowLayout->addWidget(HelpBtn);
-    ButtonRowLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    ButtonRowLayout->addItem(makeExpandingSpacer());
     ButtonRowLayout->addWidget(ExitBtn);
     MainLayout->addLayout(ButtonRowLayout);
 
@@ -136,10 +82,27 @@ void SmeltworkAdminDialogBase::buildWidgets()
     ProcessLabel->setBuddy(ProcessList);
 }
 
+QHBoxLayout *SmeltworkAdminDialogBase::buildListRow(QLabel *&label, const char *labelName,
+                                                    const QString &text, QComboBox *&combo,
+                                                    const char *comboName, QPushButton *&sort,
+                                                    const char *sortName)
+{
+    auto *row = makeLayout<QHBoxLayout>(6, 0);
+    label = makeLabel(this, labelName, text);
+    combo = makeCombo(this, comboName);
+    combo->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    sort = makeButton(this, sortName, tr("Sort"));
+    sort->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row->addWidget(label);
+    row->addWidget(combo);
+    row->addWidget(sort);
+    MainLayout->addLayout(row);
+    return row;
+}
+
 QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const char *name)
 {
-    auto *list = new QTreeWidget(page);
-    list->setObjectName(QLatin1String(name));
+    auto *list = makeNamed<QTreeWidget>(page, name);
     list->setColumnCount(ReqColumnCount);
     list->setHeaderLabels({tr("Name"), tr("Multiplier"), QString(), QString()});
     QHeaderView *header = list->header();
@@ -162,45 +125,31 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     return list;
 }
 
+QTreeWidget *SmeltworkAdminDialogBase::addRequirementPage(QWidget *&page, const char *pageName,
+                                                          QVBoxLayout *&layout,
+                                                          const char *listName,
+                                                          const QString &label)
+{
+    page = makeNamed<QWidget>(ReqControl, pageName);
+    layout = makeLayout<QVBoxLayout>(6, 4, page);
+    QTreeWidget *list = makeRequirementList(page, listName);
+    layout->addWidget(list);
+    ReqControl->insertTab(ReqControl->count(), page, label);
+    return list;
+}
+
 void SmeltworkAdminDialogBase::buildRequirementTabs()
 {
-    ReqControl = new QTabWidget(this);
-    ReqControl->setObjectName(QStringLiteral("ReqControl"));
-
-    tab = new QWidget(ReqControl);
-    tab->setObjectName(QStringLiteral("tab"));
-    ItemsTabLayout = new QVBoxLayout(tab);
-    ItemsTabLayout->setSpacing(6);
-    ItemsTabLayout->setContentsMargins(4, 4, 4, 4);
-    ItemsList = makeRequirementList(tab, "ItemsList");
-    ItemsTabLayout->addWidget(ItemsList);
-    ReqControl->insertTab(0, tab, tr("&Items/Tools"));
-
-    tab_2 = new QWidget(ReqControl);
-    tab_2->setObjectName(QStringLiteral("tab_2"));
-    SkillsTabLayout = new QVBoxLayout(tab_2);
-    SkillsTabLayout->setSpacing(6);
-    SkillsTabLayout->setContentsMargins(4, 4, 4, 4);
-    SkillsList = makeRequirementList(tab_2, "SkillsList");
-    SkillsTabLayout->addWidget(SkillsList);
-    ReqControl->insertTab(1, tab_2, tr("S&kills"));
-
+    ReqControl = makeNamed<QTabWidget>(this, "ReqControl");
+    ItemsList = addRequirementPage(tab, "tab", ItemsTabLayout, "ItemsList", tr("&Items/Tools"));
+    SkillsList = addRequirementPage(tab_2, "tab_2", SkillsTabLayout, "SkillsList", tr("S&kills"));
     ReqControl->setCurrentIndex(0);
     MainLayout->addWidget(ReqControl);
 }
 
 void SmeltworkAdminDialogBase::buildActionBox()
 {
-    ActionBox = new QGroupBox(this);
-    ActionBox->setObjectName(QStringLiteral("ActionBox"));
-    ActionBox->setTitle(tr("Actions"));
-    auto *boxLayout = new QVBoxLayout(ActionBox);
-    boxLayout->setSpacing(0);
-    boxLayout->setContentsMargins(0, 0, 0, 0);
-
-    ActionBoxLayout = makeRow(6, 11);
-    ActionBoxLayout->setAlignment(Qt::AlignTop);
-    boxLayout->addLayout(ActionBoxLayout);
+    ActionBoxLayout = makeTitledRow(this, "ActionBox", tr("Actions"), ActionBox);
 
     ActionList = makeCombo(ActionBox, "ActionList");
     ActionList->addItems({tr("Add"), tr("Delete"), tr("Edit")});
@@ -257,8 +206,8 @@ void SmeltworkAdminDialogBase::loadData()
 void SmeltworkAdminDialogBase::saveData()
 {
     // A file this run could not read completely is kept aside before it is replaced.
-    const bool keepBackup = m_loadReport.status == LoadReport::BadMagic ||
-                            m_loadReport.status == LoadReport::Damaged;
+    const bool keepBackup =
+        m_loadReport.status == LoadReport::BadMagic || m_loadReport.status == LoadReport::Damaged;
     saveCraftingFile(craftingFilePath(), groups, keepBackup);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "craftingfile.h"
+#include "dialogkit.h"
 #include "records.h"
 
 #include <QDialog>
@@ -85,6 +86,12 @@ private:
     void buildActionBox();
     void connectSignals();
     QTreeWidget *makeRequirementList(QWidget *page, const char *name);
+    QTreeWidget *addRequirementPage(QWidget *&page, const char *pageName, QVBoxLayout *&layout,
+                                    const char *listName, const QString &label);
+    // A label, its combo box and the combo's Sort button in one row of the window.
+    QHBoxLayout *buildListRow(QLabel *&label, const char *labelName, const QString &text,
+                              QComboBox *&combo, const char *comboName, QPushButton *&sort,
+                              const char *sortName);
 
     // The actions behind doAction(), one per record kind (actions.cpp).
     void addGroup();
@@ -111,7 +118,3 @@ public:
     explicit SmeltworkAdminDialog(QWidget *parent = nullptr, const char *name = nullptr,
                                   bool modal = false, Qt::WindowFlags fl = {});
 };
-
-// The decorations of every window of the program: a title bar with a system menu and a
-// close button, a dialog border, no minimise or maximise button.
-Qt::WindowFlags smeltworkWindowFlags();

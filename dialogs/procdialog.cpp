@@ -1,5 +1,7 @@
 #include "procdialog.h"
 
+#include "dialogkit.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -19,25 +21,11 @@ constexpr int HighestQl = 300;
 
 QSpinBox *makeQlSpin(QWidget *parent, const char *name, int value)
 {
-    auto *spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
+    auto *spin = makeNamed<QSpinBox>(parent, name);
     spin->setRange(LowestQl, HighestQl);
     spin->setSingleStep(1);
     spin->setValue(value);
     return spin;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setText(text);
-    return label;
-}
-
-QSpacerItem *makeSpacer()
-{
-    return new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
 } // namespace
@@ -46,10 +34,7 @@ SmeltworkProcDialog::SmeltworkProcDialog(int kind, QWidget *parent, const char *
                                          Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkProcDialog"));
-    resize(240, 80);
-    setWindowTitle(tr("SmeltworkAdmin"));
+    setUpDialog(this, modal, name, "SmeltworkProcDialog", 240, 80, tr("SmeltworkAdmin"));
 
     buildWidgets(kind == ProcessKind);
     connectSignals();
@@ -58,24 +43,13 @@ SmeltworkProcDialog::SmeltworkProcDialog(int kind, QWidget *parent, const char *
 
 void SmeltworkProcDialog::buildWidgets(bool processForm)
 {
-    SmeltworkProcDialogLayout = new QVBoxLayout(this);
-    SmeltworkProcDialogLayout->setContentsMargins(6, 6, 6, 6);
-    SmeltworkProcDialogLayout->setSpacing(4);
+    SmeltworkProcDialogLayout = makeLayout<QVBoxLayout>(4, 6, this);
+    MainFrame = makeMainFrame(this);
+    MainFrameLayout = makeLayout<QVBoxLayout>(4, 6, MainFrame);
 
-    MainFrame = new QFrame(this);
-    MainFrame->setObjectName(QStringLiteral("MainFrame"));
-    MainFrame->setFrameShape(QFrame::Box);
-    MainFrame->setFrameShadow(QFrame::Sunken);
-    MainFrameLayout = new QVBoxLayout(MainFrame);
-    MainFrameLayout->setContentsMargins(6, 6, 6, 6);
-    MainFrameLayout->setSpacing(4);
-
-    NameRowLayout = new QHBoxLayout;
-    NameRowLayout->setSpacing(6);
-    NameRowLayout->setContentsMargins(0, 0, 0, 0);
+    NameRowLayout = makeLayout<QHBoxLayout>(6, 0);
     NameLabel = makeLabel(MainFrame, "NameLabel", tr("Name"));
-    NameEdit = new QLineEdit(MainFrame);
-    NameEdit->setObjectName(QStringLiteral("NameEdit"));
+    NameEdit = makeNamed<QLineEdit>(MainFrame, "NameEdit");
     NameRowLayout->addWidget(NameLabel);
     NameRowLayout->addWidget(NameEdit);
     MainFrameLayout->addLayout(NameRowLayout);
@@ -89,16 +63,13 @@ void SmeltworkProcDialog::buildWidgets(bool processForm)
 
 void SmeltworkProcDialog::buildQlGrid()
 {
-    QlGridLayout = new QGridLayout;
-    QlGridLayout->setSpacing(6);
-    QlGridLayout->setContentsMargins(0, 0, 0, 0);
+    QlGridLayout = makeLayout<QGridLayout>(6, 0);
 
     MaxQlLabel = makeLabel(MainFrame, "MaxQlLabel", tr("Max QL"));
     MaxQlSpin = makeQlSpin(MainFrame, "MaxQlSpin", HighestQl);
     MinQlLabel = makeLabel(MainFrame, "MinQlLabel", tr("Min QL"));
     MinQlSpin = makeQlSpin(MainFrame, "MinQlSpin", LowestQl);
-    SpecialBox = new QCheckBox(MainFrame);
-    SpecialBox->setObjectName(QStringLiteral("SpecialBox"));
+    SpecialBox = makeNamed<QCheckBox>(MainFrame, "SpecialBox");
     SpecialBox->setText(tr("&Special"));
     SpecialBox->setChecked(false);
 
@@ -112,23 +83,16 @@ void SmeltworkProcDialog::buildQlGrid()
 
 void SmeltworkProcDialog::buildButtonRow()
 {
-    ButtonRowLayout = new QHBoxLayout;
-    ButtonRowLayout->setSpacing(6);
-    ButtonRowLayout->setContentsMargins(0, 0, 0, 0);
-
-    OkBtn = new QPushButton(MainFrame);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setText(tr("&OK"));
+    ButtonRowLayout = makeLayout<QHBoxLayout>(6, 0);
+    OkBtn = makeButton(MainFrame, "OkBtn", tr("&OK"));
     OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(MainFrame);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setText(tr("&Cancel"));
+    CancelBtn = makeButton(MainFrame, "CancelBtn", tr("&Cancel"));
 
     // Spacers on both sides keep the two buttons centred.
-    ButtonRowLayout->addItem(makeSpacer());
+    ButtonRowLayout->addItem(makeExpandingSpacer());
     ButtonRowLayout->addWidget(OkBtn);
     ButtonRowLayout->addWidget(CancelBtn);
-    ButtonRowLayout->addItem(makeSpacer());
+    ButtonRowLayout->addItem(makeExpandingSpacer());
     MainFrameLayout->addLayout(ButtonRowLayout);
 }
 

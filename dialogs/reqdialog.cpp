@@ -1,6 +1,7 @@
 #include "reqdialog.h"
 
 #include "appicon.h"
+#include "dialogkit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,27 +15,15 @@
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setText(text);
-    return label;
-}
-
 // Free text: the multiplier is kept as typed and the ID is converted by the caller.
 QLineEdit *makeEdit(QWidget *parent, const char *name)
 {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
+    return makeNamed<QLineEdit>(parent, name);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+QPushButton *makeAutoDefaultButton(QWidget *parent, const char *name, const QString &text)
 {
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(text);
+    QPushButton *button = makeButton(parent, name, text);
     button->setAutoDefault(true);
     return button;
 }
@@ -45,10 +34,7 @@ SmeltworkReqDialog::SmeltworkReqDialog(QWidget *parent, const char *name, bool m
                                        Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkReqDialog"));
-    resize(240, 130);
-    setWindowTitle(tr("SmeltworkAdmin"));
+    setUpDialog(this, modal, name, "SmeltworkReqDialog", 240, 130, tr("SmeltworkAdmin"));
     setWindowIcon(applicationIcon());
 
     buildWidgets();
@@ -59,25 +45,16 @@ SmeltworkReqDialog::SmeltworkReqDialog(QWidget *parent, const char *name, bool m
 
 void SmeltworkReqDialog::buildWidgets()
 {
-    SmeltworkReqDialogLayout = new QVBoxLayout(this);
-    SmeltworkReqDialogLayout->setContentsMargins(6, 6, 6, 6);
-    SmeltworkReqDialogLayout->setSpacing(4);
-
-    MainFrame = new QFrame(this);
-    MainFrame->setObjectName(QStringLiteral("MainFrame"));
-    MainFrame->setFrameShape(QFrame::Box);
-    MainFrame->setFrameShadow(QFrame::Sunken);
-    MainFrameLayout = new QGridLayout(MainFrame);
-    MainFrameLayout->setContentsMargins(6, 6, 6, 6);
-    MainFrameLayout->setSpacing(4);
+    SmeltworkReqDialogLayout = makeLayout<QVBoxLayout>(4, 6, this);
+    MainFrame = makeMainFrame(this);
+    MainFrameLayout = makeLayout<QGridLayout>(4, 6, MainFrame);
 
     // Created row by row, which is also the tab order.
     NameLabel = makeLabel(MainFrame, "NameLabel", tr("&Name"));
     NameEdit = makeEdit(MainFrame, "NameEdit");
     MultiLabel = makeLabel(MainFrame, "MultiLabel", tr("&Multiplier"));
     MultiEdit = makeEdit(MainFrame, "MultiEdit");
-    FixedBox = new QCheckBox(MainFrame);
-    FixedBox->setObjectName(QStringLiteral("FixedBox"));
+    FixedBox = makeNamed<QCheckBox>(MainFrame, "FixedBox");
     FixedBox->setText(tr("&Fixed"));
     FixedBox->setChecked(false);
     // The item database's site; the accelerator is its first letter.
@@ -85,8 +62,7 @@ void SmeltworkReqDialog::buildWidgets()
     ZorvexEdit = makeEdit(MainFrame, "ZorvexEdit");
     ZorvexEdit->setText(QStringLiteral("0"));
     ParentLabel = makeLabel(MainFrame, "ParentLabel", tr("&Parent"));
-    ParentList = new QComboBox(MainFrame);
-    ParentList->setObjectName(QStringLiteral("ParentList"));
+    ParentList = makeNamed<QComboBox>(MainFrame, "ParentList");
     ParentList->setEditable(false);
     ParentList->addItem(tr("Main Item"));
     ParentList->setCurrentIndex(0);
@@ -107,12 +83,10 @@ void SmeltworkReqDialog::buildWidgets()
 
 void SmeltworkReqDialog::buildButtonRow()
 {
-    ButtonRowLayout = new QHBoxLayout;
-    ButtonRowLayout->setSpacing(6);
-    ButtonRowLayout->setContentsMargins(0, 0, 0, 0);
-    OkBtn = makeButton(MainFrame, "OkBtn", tr("&OK"));
+    ButtonRowLayout = makeLayout<QHBoxLayout>(6, 0);
+    OkBtn = makeAutoDefaultButton(MainFrame, "OkBtn", tr("&OK"));
     OkBtn->setDefault(true);
-    CancelBtn = makeButton(MainFrame, "CancelBtn", tr("&Cancel"));
+    CancelBtn = makeAutoDefaultButton(MainFrame, "CancelBtn", tr("&Cancel"));
     ButtonRowLayout->addWidget(OkBtn);
     ButtonRowLayout->addWidget(CancelBtn);
     MainFrameLayout->addLayout(ButtonRowLayout, 4, 0, 1, 3);

@@ -1,6 +1,7 @@
 #include "editor.h"
 
 #include "appicon.h"
+#include "dialogkit.h"
 #include "lockkeys.h"
 #include "toolpixmaps.h"
 #include "tooltiprelay.h"
@@ -15,10 +16,7 @@
 SmeltworkEditor::SmeltworkEditor(QWidget *parent, const char *name, bool modal, Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkEditor"));
-    resize(500, 400);
-    setWindowTitle(tr("SmeltworkAdmin"));
+    setUpDialog(this, modal, name, "SmeltworkEditor", 500, 400, tr("SmeltworkAdmin"));
     setWindowIcon(applicationIcon());
 
     const ToolButtons tools = buildWidgets();
@@ -29,16 +27,9 @@ SmeltworkEditor::SmeltworkEditor(QWidget *parent, const char *name, bool modal, 
 
 SmeltworkEditor::ToolButtons SmeltworkEditor::buildWidgets()
 {
-    EditorLayout = new QVBoxLayout(this);
-    EditorLayout->setContentsMargins(0, 0, 0, 0);
-    EditorLayout->setSpacing(0);
-
-    ToolRowLayout = new QHBoxLayout;
-    ToolRowLayout->setSpacing(1);
-    ToolRowLayout->setContentsMargins(4, 4, 4, 4);
-
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    EditorLayout = makeLayout<QVBoxLayout>(0, 0, this);
+    ToolRowLayout = makeLayout<QHBoxLayout>(1, 4);
+    StatusBar = makeNamed<QStatusBar>(this, "StatusBar");
 
     m_relay = new ToolTipRelay(this, "ToolTipRelay");
     const ToolButtons tools = buildToolRow();
@@ -56,8 +47,7 @@ SmeltworkEditor::ToolButtons SmeltworkEditor::buildWidgets()
 QPushButton *SmeltworkEditor::makeToolButton(const char *name, ToolPicture picture,
                                              const QString &tip, const QString &longText)
 {
-    auto *button = new QPushButton(this);
-    button->setObjectName(QLatin1String(name));
+    auto *button = makeNamed<QPushButton>(this, name);
     const QPixmap pixmap = toolPixmap(picture);
     button->setIcon(pixmap);
     button->setIconSize(pixmap.size());
@@ -97,13 +87,11 @@ SmeltworkEditor::ToolButtons SmeltworkEditor::buildToolRow()
 
 void SmeltworkEditor::buildStatusBar()
 {
-    NumLockInd = new QLabel(tr("Num"), StatusBar);
-    NumLockInd->setObjectName(QStringLiteral("NumLockInd"));
+    NumLockInd = makeLabel(StatusBar, "NumLockInd", tr("Num"));
     NumLockInd->setEnabled(isNumLockOn());
     StatusBar->addPermanentWidget(NumLockInd, 0);
 
-    CapsLockInd = new QLabel(tr("Caps"), StatusBar);
-    CapsLockInd->setObjectName(QStringLiteral("CapsLockInd"));
+    CapsLockInd = makeLabel(StatusBar, "CapsLockInd", tr("Caps"));
     CapsLockInd->setEnabled(isCapsLockOn());
     StatusBar->addPermanentWidget(CapsLockInd, 0);
 

@@ -1,6 +1,7 @@
 #include "helpwindow.h"
 
 #include "appicon.h"
+#include "dialogkit.h"
 #include "editor.h"
 #include "topicdialog.h"
 #include "trace.h"
@@ -51,10 +52,7 @@ SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool
                                          Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkHelpDialog"));
-    resize(450, 400);
-    setWindowTitle(tr("SmeltworkAdmin"));
+    setUpDialog(this, modal, name, "SmeltworkHelpDialog", 450, 400, tr("SmeltworkAdmin"));
     setWindowIcon(applicationIcon());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
@@ -72,19 +70,13 @@ SmeltworkHelpDialog::~SmeltworkHelpDialog() = default;
 void SmeltworkHelpDialog::buildWidgets()
 {
     qDebug(" * TopLevel layout");
-    HelpDialogLayout = new QVBoxLayout(this);
-    HelpDialogLayout->setContentsMargins(8, 8, 8, 8);
-    HelpDialogLayout->setSpacing(6);
+    HelpDialogLayout = makeLayout<QVBoxLayout>(6, 8, this);
 
     qDebug("   + HBoxLayout");
-    UpperRowLayout = new QHBoxLayout;
-    UpperRowLayout->setContentsMargins(0, 0, 0, 0);
-    UpperRowLayout->setSpacing(0);
+    UpperRowLayout = makeLayout<QHBoxLayout>(0, 0);
 
     qDebug("     + VBoxLayout");
-    TopicColumnLayout = new QVBoxLayout;
-    TopicColumnLayout->setContentsMargins(0, 0, 0, 0);
-    TopicColumnLayout->setSpacing(0);
+    TopicColumnLayout = makeLayout<QVBoxLayout>(0, 0);
     buildTopicList();
     UpperRowLayout->addLayout(TopicColumnLayout);
     buildBodyView();
@@ -97,15 +89,13 @@ void SmeltworkHelpDialog::buildWidgets()
 void SmeltworkHelpDialog::buildTopicList()
 {
     qDebug("       + HeaderLabel");
-    HeaderLabel = new QLabel(tr("Help Topics:"), this);
-    HeaderLabel->setObjectName(QStringLiteral("HeaderLabel"));
+    HeaderLabel = makeLabel(this, "HeaderLabel", tr("Help Topics:"));
     HeaderLabel->setFrameShape(QFrame::Panel);
     HeaderLabel->setFrameShadow(QFrame::Raised);
     TopicColumnLayout->addWidget(HeaderLabel);
 
     qDebug("       + HeaderList");
-    HeaderList = new QTreeWidget(this);
-    HeaderList->setObjectName(QStringLiteral("HeaderList"));
+    HeaderList = makeNamed<QTreeWidget>(this, "HeaderList");
     HeaderList->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     HeaderList->setLineWidth(1);
     HeaderList->setColumnCount(TopicColumnCount);
@@ -132,17 +122,13 @@ void SmeltworkHelpDialog::buildTopicList()
 void SmeltworkHelpDialog::buildBodyView()
 {
     qDebug("     + BodyFrame");
-    BodyFrame = new QFrame(this);
-    BodyFrame->setObjectName(QStringLiteral("BodyFrame"));
+    BodyFrame = makeNamed<QFrame>(this, "BodyFrame");
     BodyFrame->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
     BodyFrame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    BodyFrameLayout = new QHBoxLayout(BodyFrame);
-    BodyFrameLayout->setContentsMargins(4, 4, 4, 4);
-    BodyFrameLayout->setSpacing(6);
+    BodyFrameLayout = makeLayout<QHBoxLayout>(6, 4, BodyFrame);
 
     qDebug("       + BodyView");
-    BodyView = new BodyBrowser(BodyFrame);
-    BodyView->setObjectName(QStringLiteral("BodyView"));
+    BodyView = makeNamed<BodyBrowser>(BodyFrame, "BodyView");
     BodyView->setLineWidth(1);
     // A view of the body only: a link in it is text, not a way to another page.
     BodyView->setOpenLinks(false);
@@ -153,42 +139,28 @@ void SmeltworkHelpDialog::buildBodyView()
 void SmeltworkHelpDialog::buildActionGroup()
 {
     qDebug("   + ActionGroup");
-    ActionGroup = new QGroupBox(tr("Actions"), this);
-    ActionGroup->setObjectName(QStringLiteral("ActionGroup"));
-    auto *groupLayout = new QVBoxLayout(ActionGroup);
-    groupLayout->setContentsMargins(0, 0, 0, 0);
-    groupLayout->setSpacing(0);
-    ActionGroupLayout = new QHBoxLayout;
-    ActionGroupLayout->setAlignment(Qt::AlignTop);
-    ActionGroupLayout->setContentsMargins(11, 11, 11, 11);
-    ActionGroupLayout->setSpacing(6);
-    groupLayout->addLayout(ActionGroupLayout);
-
-    const auto makeButton = [this](const char *name, const QString &text) {
+    ActionGroupLayout = makeTitledRow(this, "ActionGroup", tr("Actions"), ActionGroup);
+    const auto addButton = [this](const char *name, const QString &text) {
         qDebug("     + %s", name);
-        auto *button = new QPushButton(text, ActionGroup);
-        button->setObjectName(QLatin1String(name));
+        QPushButton *button = makeButton(ActionGroup, name, text);
         ActionGroupLayout->addWidget(button, 0);
         return button;
     };
-    AddBtn = makeButton("AddBtn", tr("Add Topic"));
-    EditBtn = makeButton("EditBtn", tr("Edit Topic"));
-    DelBtn = makeButton("DelBtn", tr("Delete Topic"));
-    EditorBtn = makeButton("EditorBtn", tr("Open Editor"));
+    AddBtn = addButton("AddBtn", tr("Add Topic"));
+    EditBtn = addButton("EditBtn", tr("Edit Topic"));
+    DelBtn = addButton("DelBtn", tr("Delete Topic"));
+    EditorBtn = addButton("EditorBtn", tr("Open Editor"));
     HelpDialogLayout->addWidget(ActionGroup, 0);
 }
 
 void SmeltworkHelpDialog::buildBottomRow()
 {
     qDebug("   + HBoxLayout");
-    BottomRowLayout = new QHBoxLayout;
-    BottomRowLayout->setContentsMargins(0, 0, 0, 0);
-    BottomRowLayout->setSpacing(6);
-    BottomRowLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    BottomRowLayout = makeLayout<QHBoxLayout>(6, 0);
+    BottomRowLayout->addItem(makeExpandingSpacer());
 
     qDebug("     + CloseBtnBtn");
-    CloseBtn = new QPushButton(tr("&Close"), this);
-    CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
+    CloseBtn = makeButton(this, "CloseBtn", tr("&Close"));
     CloseBtn->setAutoDefault(true);
     CloseBtn->setDefault(true);
     BottomRowLayout->addWidget(CloseBtn);

@@ -1,6 +1,7 @@
 #include "topicdialog.h"
 
 #include "appicon.h"
+#include "dialogkit.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -14,10 +15,7 @@ SmeltworkTopicDialog::SmeltworkTopicDialog(QWidget *parent, const char *name, bo
                                            Qt::WindowFlags fl)
     : QDialog(parent, fl)
 {
-    setModal(modal);
-    setObjectName(QLatin1String(name ? name : "SmeltworkTopicDialog"));
-    resize(240, 100);
-    setWindowTitle(tr("SmeltworkAdmin"));
+    setUpDialog(this, modal, name, "SmeltworkTopicDialog", 240, 100, tr("SmeltworkAdmin"));
     setWindowIcon(applicationIcon());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
@@ -28,36 +26,18 @@ SmeltworkTopicDialog::SmeltworkTopicDialog(QWidget *parent, const char *name, bo
 
 void SmeltworkTopicDialog::buildWidgets()
 {
-    TopicDialogLayout = new QVBoxLayout(this);
-    TopicDialogLayout->setContentsMargins(6, 6, 6, 6);
-    TopicDialogLayout->setSpacing(4);
+    TopicDialogLayout = makeLayout<QVBoxLayout>(4, 6, this);
+    MainFrame = makeMainFrame(this);
+    MainFrameLayout = makeLayout<QVBoxLayout>(4, 6, MainFrame);
+    FieldLayout = makeLayout<QGridLayout>(6, 0);
 
-    MainFrame = new QFrame(this);
-    MainFrame->setObjectName(QStringLiteral("MainFrame"));
-    MainFrame->setFrameShape(QFrame::Box);
-    MainFrame->setFrameShadow(QFrame::Sunken);
-    MainFrameLayout = new QVBoxLayout(MainFrame);
-    MainFrameLayout->setContentsMargins(6, 6, 6, 6);
-    MainFrameLayout->setSpacing(4);
-
-    FieldLayout = new QGridLayout;
-    FieldLayout->setSpacing(6);
-    FieldLayout->setContentsMargins(0, 0, 0, 0);
-
-    HeaderLabel = new QLabel(tr("Header"), MainFrame);
-    HeaderLabel->setObjectName(QStringLiteral("HeaderLabel"));
+    HeaderLabel = makeLabel(MainFrame, "HeaderLabel", tr("Header"));
     FieldLayout->addWidget(HeaderLabel, 1, 0);
-
-    HeaderEdit = new QLineEdit(MainFrame);
-    HeaderEdit->setObjectName(QStringLiteral("HeaderEdit"));
+    HeaderEdit = makeNamed<QLineEdit>(MainFrame, "HeaderEdit");
     FieldLayout->addWidget(HeaderEdit, 1, 1);
-
-    IDLabel = new QLabel(tr("ID"), MainFrame);
-    IDLabel->setObjectName(QStringLiteral("IDLabel"));
+    IDLabel = makeLabel(MainFrame, "IDLabel", tr("ID"));
     FieldLayout->addWidget(IDLabel, 0, 0);
-
-    IDEdit = new QLineEdit(MainFrame);
-    IDEdit->setObjectName(QStringLiteral("IDEdit"));
+    IDEdit = makeNamed<QLineEdit>(MainFrame, "IDEdit");
     IDEdit->setText(tr("HLP_"));
     FieldLayout->addWidget(IDEdit, 0, 1);
     // Created after the header field, but first in the dialog and first to be typed in.
@@ -65,17 +45,13 @@ void SmeltworkTopicDialog::buildWidgets()
 
     MainFrameLayout->addLayout(FieldLayout);
 
-    ButtonLayout = new QHBoxLayout;
-    ButtonLayout->setSpacing(6);
-    ButtonLayout->setContentsMargins(0, 0, 0, 0);
-    ButtonLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    OkBtn = new QPushButton(tr("&Ok"), MainFrame);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    ButtonLayout = makeLayout<QHBoxLayout>(6, 0);
+    ButtonLayout->addItem(makeExpandingSpacer());
+    OkBtn = makeButton(MainFrame, "OkBtn", tr("&Ok"));
     ButtonLayout->addWidget(OkBtn);
-    CancelBtn = new QPushButton(tr("&Cancel"), MainFrame);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn = makeButton(MainFrame, "CancelBtn", tr("&Cancel"));
     ButtonLayout->addWidget(CancelBtn);
-    ButtonLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    ButtonLayout->addItem(makeExpandingSpacer());
     // Neither button answers Return: without this the dialog would promote Ok to default
     // when it is shown.
     for (QPushButton *button : {OkBtn, CancelBtn}) {

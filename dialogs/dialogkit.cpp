@@ -1,0 +1,63 @@
+#include "dialogkit.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpacerItem>
+#include <QVBoxLayout>
+
+Qt::WindowFlags smeltworkWindowFlags()
+{
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint;
+}
+
+void setUpDialog(QDialog *dialog, bool modal, const char *name, const char *className, int width,
+                 int height, const QString &caption)
+{
+    dialog->setModal(modal);
+    dialog->setObjectName(QString::fromLatin1(name ? name : className));
+    dialog->resize(width, height);
+    dialog->setWindowTitle(caption);
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *label = makeNamed<QLabel>(parent, name);
+    label->setText(text);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *button = makeNamed<QPushButton>(parent, name);
+    button->setText(text);
+    return button;
+}
+
+QSpacerItem *makeExpandingSpacer()
+{
+    return new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
+}
+
+QFrame *makeMainFrame(QDialog *dialog)
+{
+    auto *frame = makeNamed<QFrame>(dialog, "MainFrame");
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Sunken);
+    return frame;
+}
+
+QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &title, QGroupBox *&box)
+{
+    box = makeNamed<QGroupBox>(parent, name);
+    box->setTitle(title);
+    auto *column = makeLayout<QVBoxLayout>(0, 0, box);
+    auto *row = makeLayout<QHBoxLayout>(6, 11);
+    row->setAlignment(Qt::AlignTop);
+    column->addLayout(row);
+    return row;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+class QDialog;
+class QFrame;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLayout;
+class QPushButton;
+class QSpacerItem;
+class QWidget;
+
+// Builders shared by every window of the program, so that each window's constructor
+// lists its widgets and not the steps of making them.
+
+// A title bar with a system menu and a close button, a dialog border, no minimise or
+// maximise button: the decorations of every window of the program.
+Qt::WindowFlags smeltworkWindowFlags();
+
+// Modality, object name (the class name when the caller gives none), initial size and
+// caption of a dialog.
+void setUpDialog(QDialog *dialog, bool modal, const char *name, const char *className, int width,
+                 int height, const QString &caption);
+
+template <class Widget> Widget *makeNamed(QWidget *parent, const char *name)
+{
+    auto *widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text);
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text);
+
+// A layout with its spacing and (equal) margins; set on `owner` when one is given.
+template <class Layout> Layout *makeLayout(int spacing, int margin, QWidget *owner = nullptr)
+{
+    auto *layout = new Layout(owner);
+    layout->setSpacing(spacing);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    return layout;
+}
+
+// The 20 x 20 spacer that pushes buttons apart or keeps them centred.
+QSpacerItem *makeExpandingSpacer();
+
+// A titled box whose widgets stand in one row along its top; returns that row.
+QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &title,
+                           QGroupBox *&box);
+
+// The sunken box that holds everything of the small record and topic dialogs.
+QFrame *makeMainFrame(QDialog *dialog);
