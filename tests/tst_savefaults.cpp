@@ -62,6 +62,8 @@ public:
     {
         for (const QByteArray &path : std::as_const(m_immutable))
             setImmutable(path, false);
+        for (const auto &[path, mode] : std::as_const(m_modes))
+            chmod(path.constData(), mode);
         for (auto it = m_mounts.crbegin(); it != m_mounts.crend(); ++it)
             umount2(it->constData(), MNT_DETACH);
     }
@@ -77,6 +79,18 @@ public:
                        "the file system of %1 does not take the immutable attribute (%2)")
                 .arg(path, errnoText());
         m_immutable.append(native);
+        return {};
+    }
+
+    // A folder whose mode keeps its owner from writing cannot be removed by a test that is
+    // not root; the old mode comes back at the end.
+    QString setMode(const QString &path, mode_t mode)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        struct stat old;
+        if (stat(native.constData(), &old) != 0 || chmod(native.constData(), mode) != 0)
+            return QStringLiteral("cannot change the mode of %1: %2").arg(path, errnoText());
+        m_modes.append({native, old.st_mode & 07777});
         return {};
     }
 
@@ -122,6 +136,7 @@ private:
     }
 
     QList<QByteArray> m_immutable;
+    QList<std::pair<QByteArray, mode_t>> m_modes;
     QList<QByteArray> m_mounts;
 };
 
@@ -145,11 +160,6 @@ QString handOver(const QString &folder)
             return QStringLiteral("cannot give %1 to nobody: %2").arg(path, errnoText());
     }
     return {};
-}
-
-void setMode(const QString &path, mode_t mode)
-{
-    QCOMPARE(chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 
 QString kindArgument(FaultFile file)
@@ -245,8 +255,8 @@ class SaveFaultsTest : public QObject
 private Q_SLOTS:
     void initTestCase();
 
-    void protectedFolderKeepsEverythingAsItWas_data();
-    void protectedFolderKeepsEverythingAsItWas();
+    void folderThatTakesNoNewFilesKeepsEverythingAsItWas_data();
+    void folderThatTakesNoNewFilesKeepsEverythingAsItWas();
     void protectedFileIsLeftAlone_data();
     void protectedFileIsLeftAlone();
 
@@ -281,49 +291,46 @@ void SaveFaultsTest::initTestCase()
     ownMounts = true;
 }
 
-static void addFileRows(const char *situation, const QList<Guard> &guards,
-                        const QStringList &guardNames, bool withVariant, const char *variantOn,
-                        const char *variantOff)
-{
-    for (FaultFile file : {FaultFile::Data, FaultFile::Help}) {
-        for (int g = 0; g < guards.size(); ++g) {
-            for (bool variant : {true, false}) {
-                if (!withVariant && !variant)
-                    continue;
-                const QString name =
-                    QStringLiteral("%1 %2, %3%4")
-                        .arg(faultFileName(file), QLatin1String(situation), guardNames.at(g),
-                             withVariant ? QStringLiteral(", ") +
-                                               QLatin1String(variant ? variantOn : variantOff)
-                                         : QString());
-                QTest::newRow(qPrintable(name)) << file << int(guards.at(g)) << variant;
-            }
-        }
-    }
-}
-
-void SaveFaultsTest::protectedFolderKeepsEverythingAsItWas_data()
+void SaveFaultsTest::folderThatTakesNoNewFilesKeepsEverythingAsItWas_data()
 {
     QTest::addColumn<FaultFile>("file");
     QTest::addColumn<int>("guard");
     QTest::addColumn<bool>("fileExists");
-    addFileRows("in a folder that cannot be written",
-                {Guard::ImmutableFolder, Guard::ReadOnlyMount, Guard::UnprivilegedFolder},
-                {QStringLiteral("immutable folder"), QStringLiteral("read-only mount"),
-                 QStringLiteral("folder mode 0555 for a user")},
-                true, "old file present", "no file yet");
+    QTest::addColumn<QByteArray>("old");
+
+    const QList<std::pair<Guard, const char *>> guards{
+        {Guard::ImmutableFolder, "immutable folder"},
+        {Guard::UnprivilegedFolder, "folder mode 0555 for a user"},
+        {Guard::ReadOnlyMount, "read-only mount"}};
+    for (FaultFile file : {FaultFile::Data, FaultFile::Help}) {
+        const QString name = faultFileName(file);
+        const QByteArray intact = oldFileBytes(file);
+        for (const auto &[guard, how] : guards) {
+            const auto row = [&](const char *what) -> QTestData & {
+                return QTest::newRow(
+                           qPrintable(QStringLiteral("%1 %2, %3")
+                                          .arg(name, QLatin1String(what), QLatin1String(how))))
+                       << file << int(guard);
+            };
+            row("not there yet") << false << QByteArray();
+            row("intact") << true << intact;
+            row("damaged") << true << intact.chopped(1);
+        }
+    }
 }
 
-// The save cannot even start: nothing is written, nothing is printed beyond the load's own
-// lines, and no temporary or backup file is left behind.
-void SaveFaultsTest::protectedFolderKeepsEverythingAsItWas()
+// The new contents go to a temporary file beside the old one, and a folder that takes no
+// new files has no room for it: the save does not start, even where the file itself could
+// be written in place, so the old file stays whole. Nothing is printed beyond the load's
+// own lines, and nothing is created, not even a backup of a damaged file.
+void SaveFaultsTest::folderThatTakesNoNewFilesKeepsEverythingAsItWas()
 {
     QFETCH(FaultFile, file);
     QFETCH(int, guard);
     QFETCH(bool, fileExists);
+    QFETCH(QByteArray, old);
     ScratchFolder folder;
     const QString name = faultFileName(file);
-    const QByteArray old = oldFileBytes(file);
     if (fileExists)
         folder.writeFile(name, old);
     const QStringList before = folderEntries(folder.path());
@@ -340,7 +347,8 @@ void SaveFaultsTest::protectedFolderKeepsEverythingAsItWas()
         break;
     default:
         unavailable = handOver(folder.path());
-        setMode(folder.path(), 0555);
+        if (unavailable.isEmpty())
+            unavailable = protection.setMode(folder.path(), 0555);
         break;
     }
     if (!unavailable.isEmpty())
@@ -361,10 +369,22 @@ void SaveFaultsTest::protectedFileIsLeftAlone_data()
     QTest::addColumn<FaultFile>("file");
     QTest::addColumn<int>("guard");
     QTest::addColumn<bool>("damaged");
-    addFileRows("read-only", {Guard::ImmutableFile, Guard::ReadOnlyMount, Guard::UnprivilegedFile},
-                {QStringLiteral("immutable file"), QStringLiteral("read-only mount"),
-                 QStringLiteral("file mode 0444 for a user")},
-                true, "damaged", "intact");
+
+    const QList<std::pair<Guard, const char *>> guards{
+        {Guard::ImmutableFile, "immutable file"},
+        {Guard::UnprivilegedFile, "file mode 0444 for a user"},
+        {Guard::ReadOnlyMount, "read-only mount"}};
+    for (FaultFile file : {FaultFile::Data, FaultFile::Help}) {
+        for (const auto &[guard, how] : guards) {
+            for (bool damaged : {false, true}) {
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2, %3")
+                                             .arg(faultFileName(file),
+                                                  QLatin1String(damaged ? "damaged" : "intact"),
+                                                  QLatin1String(how))))
+                    << file << int(guard) << damaged;
+            }
+        }
+    }
 }
 
 // A file that cannot be opened for writing keeps the run's records out of it, silently,
@@ -391,8 +411,9 @@ void SaveFaultsTest::protectedFileIsLeftAlone()
         unavailable = protection.mountReadOnly(folder.path());
         break;
     default:
-        setMode(folder.filePath(name), 0444);
-        unavailable = handOver(folder.path());
+        unavailable = protection.setMode(folder.filePath(name), 0444);
+        if (unavailable.isEmpty())
+            unavailable = handOver(folder.path());
         break;
     }
     if (!unavailable.isEmpty())
@@ -452,9 +473,11 @@ void SaveFaultsTest::inputsNotReadCompletelyAreKeptAside()
     folder.writeFile(name, old);
     if (earlierBackup)
         folder.writeFile(backup, earlier);
+    Protection protection;
     if (unreadable) {
-        setMode(folder.filePath(name), 0200);
-        const QString unavailable = handOver(folder.path());
+        QString unavailable = protection.setMode(folder.filePath(name), 0200);
+        if (unavailable.isEmpty())
+            unavailable = handOver(folder.path());
         if (!unavailable.isEmpty())
             QSKIP(
                 qPrintable(QStringLiteral("cannot make an unreadable file here: ") + unavailable));
@@ -469,6 +492,16 @@ void SaveFaultsTest::inputsNotReadCompletelyAreKeptAside()
         expected << QStringLiteral("Kept the old file as %1").arg(backup);
     expected << newSaveTrace(file);
     QCOMPARE(run.trace, expected);
+    if (unreadable) {
+        // The new file keeps the mode its owner gave the old one, and the backup is the old
+        // one; both are opened up only so that this test can read them.
+        for (const QString &kept : {name, backup}) {
+            struct stat status;
+            QCOMPARE(stat(QFile::encodeName(folder.filePath(kept)).constData(), &status), 0);
+            QCOMPARE(status.st_mode & 0777, mode_t(0200));
+            QCOMPARE(protection.setMode(folder.filePath(kept), 0600), QString());
+        }
+    }
     QCOMPARE(folder.readFile(name), newFileBytes(file));
     if (keptAside || earlierBackup)
         QCOMPARE(folderEntries(folder.path()), QStringList({name, backup}));
