@@ -21,14 +21,16 @@ enum class SaveStatus {
     WriteFailed,  // writing failed part way (a full disk, say); the old file is whole
 };
 
-// Replaces the file at `path` with what `write` puts into the device, or leaves the old
-// file whole: the new contents go to a temporary file that is renamed over the old one
-// only after every byte has reached it. `write` runs only once the file is known to be
-// writable, so nothing it prints appears for a file that cannot be saved. With
-// `keepBackup`, an existing file is first copied to `path` + ".bak".
 // Reads the whole file at `path`. False when it cannot be opened or read; both formats
 // are decoded from memory, which keeps every bounds check in one place.
 bool readWholeFile(const QString &path, QByteArray &bytes);
 
+// Replaces the file at `path` with what `write` puts into the device, or leaves the old
+// file whole: the new contents go to a temporary file that is renamed over the old one
+// only after every byte has reached it. `write` runs only once the file is known to be
+// writable, so nothing it prints appears for a file that cannot be saved. With
+// `keepBackup`, and always for an existing file that cannot be read, the old file is first
+// kept as `path` + ".bak" (a second name for it where the file system allows, else a copy).
+// A failed write or backup prints a warning line; a file that cannot be written does not.
 SaveStatus saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write);

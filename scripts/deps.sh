@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick
     appstream desktop-file-utils
+    clang libclang-rt-14-dev
     "$@"
 )
 
