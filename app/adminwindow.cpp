@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -26,6 +28,9 @@ QComboBox *makeCombo(QWidget *parent, const char *name)
 {
     auto *combo = makeNamed<QComboBox>(parent, name);
     combo->setEditable(false);
+    // The entries are plain texts: a string list model takes a whole list in one reset,
+    // where the default model makes an item object for each of up to 65,535 entries.
+    combo->setModel(new QStringListModel(combo));
     // Lists can hold 65,535 entries: never measure them all, neither to size the box nor
     // to lay out its popup.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -33,6 +38,70 @@ QComboBox *makeCombo(QWidget *parent, const char *name)
     if (auto *view = qobject_cast<QListView *>(combo->view()))
         view->setUniformItemSizes(true);
     return combo;
+}
+
+// Replaces every entry of a combo box made by makeCombo() at once; the first entry, if
+// any, becomes the current one.
+void setEntries(QComboBox *combo, const QStringList &entries)
+{
+    if (auto *model = qobject_cast<QStringListModel *>(combo->model())) {
+        model->setStringList(entries);
+        return;
+    }
+    combo->clear();
+    combo->addItems(entries);
+}
+
+// A requirement row. The lists sort by name; Qt's own comparison copies both texts into
+// QVariants first, which was most of the cost of sorting 65,535 rows. The name is kept
+// beside the column text (shared, not copied) and compared as Qt compares it, with
+// QString::localeAwareCompare. Rows are rebuilt by the fillers, never edited in place.
+class ReqItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+
+    explicit ReqItem(const QStringList &texts) : QTreeWidgetItem(texts, Type), m_name(texts.at(0))
+    {}
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const QTreeWidget *list = treeWidget();
+        if (other.type() != Type || !list || list->sortColumn() != NameColumn)
+            return QTreeWidgetItem::operator<(other);
+        return m_name.localeAwareCompare(static_cast<const ReqItem &>(other).m_name) < 0;
+    }
+
+private:
+    QString m_name;
+};
+
+// Fusion, except that a combo box drops its list below itself instead of laying it over
+// the box: for the overlay Qt measures every entry each time the list opens, to make it as
+// wide as the widest one, which took a third of a second with 65,535 groups.
+class AdminStyle : public QProxyStyle
+{
+public:
+    AdminStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Adds rows to a sorted requirement list in one go. With sorting on, Qt inserts a list of
+// rows one row at a time; with it off, all together, and switching it on sorts them once.
+// Switching it on also makes the header clickable again, which these lists are not.
+void addSortedRows(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
+{
+    list->setSortingEnabled(false);
+    list->addTopLevelItems(rows);
+    list->setSortingEnabled(true);
+    list->header()->setSectionsClickable(false);
 }
 
 } // namespace
@@ -109,6 +178,10 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     header->setStretchLastSection(false);
     header->setSectionResizeMode(NameColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
+    // Qt measures up to 1,000 rows each time it sizes these columns, and opening the
+    // window sizes them about a dozen times: with 65,535 rows that cost over 0.1 s.
+    // Real processes have a few dozen requirements at most, so this changes nothing for them.
+    header->setResizeContentsPrecision(100);
     for (int column : {HiddenColumnA, HiddenColumnB}) {
         header->setSectionResizeMode(column, QHeaderView::Fixed);
         header->resizeSection(column, 0);
@@ -230,26 +303,22 @@ void SmeltworkAdminDialogBase::fillGroupList()
     names.reserve(groups.size());
     for (const ProcGroup &group : std::as_const(groups))
         names.append(group.name);
-    ProcGroupList->clear();
-    ProcGroupList->addItems(names);
+    setEntries(ProcGroupList, names);
     fillProcessList();
 }
 
 void SmeltworkAdminDialogBase::fillProcessList()
 {
-    ProcessList->clear();
+    QStringList names;
     const int g = currentGroup();
     if (g >= 0) {
         const QList<Proc> &procs = groups.at(g).procs;
-        QStringList names;
         names.reserve(procs.size());
         for (const Proc &proc : procs)
             names.append(proc.name);
-        ProcessList->addItems(names);
-        SortProcBtn->setEnabled(procs.size() > 1);
-    } else {
-        SortProcBtn->setEnabled(false);
     }
+    setEntries(ProcessList, names);
+    SortProcBtn->setEnabled(names.size() > 1);
     fillReqLists();
 }
 
@@ -269,15 +338,14 @@ void SmeltworkAdminDialogBase::fillReqLists()
         const Req &req = reqs.at(k);
         const QString position = QString::number(k);
         if (req.type == 0) {
-            items.append(new QTreeWidgetItem(
+            items.append(new ReqItem(
                 {req.name, req.multiplier, QString::number(quint32(req.id)), position}));
         } else {
-            skills.append(new QTreeWidgetItem({req.name, req.multiplier, position, QString()}));
+            skills.append(new ReqItem({req.name, req.multiplier, position, QString()}));
         }
     }
-    // Adding the rows in one go sorts them once, not once per row.
-    ItemsList->addTopLevelItems(items);
-    SkillsList->addTopLevelItems(skills);
+    addSortedRows(ItemsList, items);
+    addSortedRows(SkillsList, skills);
 }
 
 void SmeltworkAdminDialogBase::selectProcGrp(int)
@@ -311,5 +379,5 @@ SmeltworkAdminDialog::SmeltworkAdminDialog(QWidget *parent, const char *name, bo
     : SmeltworkAdminDialogBase(parent, name, modal, fl)
 {
     // Set only now, so the window and the data are in place before the look changes.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new AdminStyle);
 }

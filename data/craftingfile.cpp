@@ -157,7 +157,18 @@ bool writeCraftingData(QIODevice &device, const CraftingData &data)
     const Trace trace;
     if (trace.on)
         qDebug("Saving data file...");
+    // The bytes go out in chunks: a buffer the size of a large file costs a page fault for
+    // every 4 KB of it, while a small one stays in the cache and is reused.
+    constexpr qsizetype ChunkSize = 64 * 1024;
     QByteArray bytes;
+    bytes.reserve(ChunkSize + 1024);
+    bool written = true;
+    auto writeOut = [&bytes, &device, &written](qsizetype atLeast) {
+        if (bytes.size() < atLeast)
+            return;
+        written = written && device.write(bytes) == bytes.size();
+        bytes.resize(0);
+    };
     StreamWriter out(bytes);
     out.writeU32(CraftingMagic);
     trace.groups(int(data.size()));
@@ -184,10 +195,14 @@ bool writeCraftingData(QIODevice &device, const CraftingData &data)
                 out.writeString(r.multiplier);
                 out.writeI8(r.type);
                 out.writeI32(r.id);
+                writeOut(ChunkSize);
             }
+            writeOut(ChunkSize);
         }
+        writeOut(ChunkSize);
     }
-    return device.write(bytes) == bytes.size();
+    writeOut(0);
+    return written;
 }
 
 LoadReport loadCraftingFile(const QString &path, CraftingData &data)

@@ -1,0 +1,633 @@
+// Times loading and saving the data file and opening the administration window on large
+// synthetic trees, against baselines measured in the same run, and prints one table.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_datafile [repetitions]
+//
+// Every figure is the median of the repetitions (default 5), as wall-clock time and as the
+// process's CPU time; the second is less disturbed by other programs on a busy machine.
+// Trace lines go through Qt's own stderr handler, with file descriptor 2 pointed at
+// /dev/null while a run is timed.
+
+#include "adminwindow.h"
+#include "craftingfile.h"
+#include "fileio.h"
+#include "trace.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int repetitions = 5;
+
+// ---- Synthetic data -------------------------------------------------------------------
+
+// Name stems; a few carry Latin-1 letters, one a character outside Latin-1, so the trace's
+// conversion takes all of its paths. Every name ends in its position, so the names within
+// one list differ, as they do in real data.
+const QStringList &stems()
+{
+    static const QStringList list = {
+        QStringLiteral("Hammer"),        QStringLiteral("Iron Ingot"),
+        QStringLiteral("Smithing"),      QStringLiteral("Stählerne Äxte"),
+        QStringLiteral("Oak Plank"),     QStringLiteral("Leatherworking"),
+        QStringLiteral("Copper Wire"),   QStringLiteral("Tongs"),
+        QStringLiteral("Bronze Rivets"), QStringLiteral("Glass Bead"),
+        QStringLiteral("Mithril Ore ☆"), QStringLiteral("Alchemy"),
+    };
+    return list;
+}
+
+QString makeName(int pick, const char *kind, int position)
+{
+    return stems().at(pick % stems().size()) + QLatin1String(kind) + QString::number(position);
+}
+
+Req makeReq(int g, int p, int k)
+{
+    static const QStringList multipliers = {QStringLiteral("1"),   QStringLiteral("2"),
+                                            QStringLiteral("0.5"), QStringLiteral("10"),
+                                            QStringLiteral("x"),   QStringLiteral("")};
+    Req r;
+    r.name = makeName(g * 31 + p * 7 + k, " ", k);
+    r.multiplier = multipliers.at((p + k) % multipliers.size());
+    r.type = k % 3 == 2 ? 1 : 0;
+    r.id = r.type == 0 ? 100000 + g * 7 + k : 0;
+    return r;
+}
+
+Proc makeProc(int g, int p, int reqCount)
+{
+    Proc proc;
+    proc.name = makeName(g + p * 3, " Product ", p);
+    proc.maxQL = quint8(50 + p % 200);
+    proc.minQL = quint8(1 + p % 50);
+    proc.reqs.reserve(reqCount);
+    for (int k = 0; k < reqCount; ++k)
+        proc.reqs.append(makeReq(g, p, k));
+    return proc;
+}
+
+QString groupName(int g)
+{
+    return makeName(g, " Group ", g);
+}
+
+// A uniform tree: groups x procs x reqs.
+CraftingData makeUniformTree(int groups, int procs, int reqs)
+{
+    CraftingData data;
+    data.reserve(groups);
+    for (int g = 0; g < groups; ++g) {
+        ProcGroup group;
+        group.name = groupName(g);
+        group.procs.reserve(procs);
+        for (int p = 0; p < procs; ++p)
+            group.procs.append(makeProc(g, p, reqs));
+        data.append(std::move(group));
+    }
+    return data;
+}
+
+// The largest lists the file can count, all on screen when the window opens: 65,535 groups,
+// the first holding 65,535 processes, whose first holds 65,535 requirements and the others
+// none. Every other group has one process with two requirements.
+CraftingData makeWideTree()
+{
+    CraftingData data;
+    data.reserve(MaxListSize);
+    for (int g = 0; g < MaxListSize; ++g) {
+        ProcGroup group;
+        group.name = groupName(g);
+        if (g == 0) {
+            group.procs.reserve(MaxListSize);
+            group.procs.append(makeProc(0, 0, MaxListSize));
+            for (int p = 1; p < MaxListSize; ++p)
+                group.procs.append(makeProc(0, p, 0));
+        } else {
+            group.procs.append(makeProc(g, 0, 2));
+        }
+        data.append(std::move(group));
+    }
+    return data;
+}
+
+qint64 traceLineCount(const CraftingData &data)
+{
+    qint64 lines = 2; // "Groups: %d" and the closing line
+    for (const ProcGroup &g : data) {
+        lines += 2;
+        for (const Proc &p : g.procs)
+            lines += 3 + p.reqs.size();
+    }
+    return lines;
+}
+
+// ---- Measuring ------------------------------------------------------------------------
+
+struct Sample
+{
+    qint64 wallNs = 0;
+    qint64 cpuNs = 0;
+};
+
+class Stopwatch
+{
+public:
+    Stopwatch() { restart(); }
+    void restart()
+    {
+        m_wall.start();
+        m_cpu = cpuNow();
+    }
+    Sample elapsed() const { return {m_wall.nsecsElapsed(), cpuNow() - m_cpu}; }
+
+private:
+    static qint64 cpuNow()
+    {
+        timespec ts;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    }
+
+    QElapsedTimer m_wall;
+    qint64 m_cpu = 0;
+};
+
+struct Figure
+{
+    double wallMs = 0; // medians
+    double cpuMs = 0;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+Figure medianOf(const std::vector<Sample> &samples)
+{
+    std::vector<double> wall, cpu;
+    for (const Sample &s : samples) {
+        wall.push_back(double(s.wallNs) / 1e6);
+        cpu.push_back(double(s.cpuNs) / 1e6);
+    }
+    return {median(wall), median(cpu)};
+}
+
+// Runs `once`, which returns the time of its timed part, `repetitions` times.
+template <typename Run> Figure measure(Run once)
+{
+    std::vector<Sample> samples;
+    for (int r = 0; r < repetitions; ++r)
+        samples.push_back(once());
+    return medianOf(samples);
+}
+
+// How busy the machine is: the 1-minute load average, for the record.
+QByteArray loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0) : "?";
+}
+
+void setTrace(bool on)
+{
+    QLoggingCategory::setFilterRules(on ? QString() : QStringLiteral("default.debug=false"));
+}
+
+// Points file descriptor 2 at /dev/null while it lives, so Qt's own handler does all of its
+// work (format, convert, write, flush) without a terminal's cost.
+class StderrToNull
+{
+public:
+    StderrToNull()
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    ~StderrToNull()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+    }
+
+private:
+    int m_saved = -1;
+};
+
+volatile qint64 sink; // keeps the baseline's decoding from being optimised away
+
+// The floor for loading: the file's bytes into memory, then every string decoded into a
+// QString of its own, walking the layout with no checks, no records and no trace.
+Sample readAndDecode(const QString &path)
+{
+    Stopwatch watch;
+    QByteArray bytes;
+    readWholeFile(path, bytes);
+    const char *at = bytes.constData() + 4;
+    qint64 sum = 0;
+    auto u16 = [&at] {
+        const quint16 v = qFromBigEndian<quint16>(at);
+        at += 2;
+        return v;
+    };
+    auto string = [&at, &sum] {
+        const quint32 n = qFromBigEndian<quint32>(at);
+        at += 4;
+        if (n == 0xFFFFFFFFu)
+            return;
+        QString s(qsizetype(n / 2), Qt::Uninitialized);
+        qFromBigEndian<char16_t>(at, n / 2, s.data());
+        at += n;
+        sum += s.size();
+    };
+    const int groups = u16();
+    for (int g = 0; g < groups; ++g) {
+        string();
+        const int procs = u16();
+        for (int p = 0; p < procs; ++p) {
+            string();
+            at += 2; // QLs
+            const int reqs = u16();
+            for (int k = 0; k < reqs; ++k) {
+                string();
+                string();
+                at += 1 + 4; // type, id
+            }
+        }
+    }
+    const Sample time = watch.elapsed();
+    sink = sum;
+    return time;
+}
+
+// The trace lines, as format strings for qDebug (which ends each line itself) and for
+// fprintf.
+struct TraceFormats
+{
+    const char *groups, *group, *procCount, *proc, *qls, *reqCount, *req, *finished;
+};
+constexpr TraceFormats DebugFormats = {"Groups: %d",
+                                       "* Group #%d: %s",
+                                       "  + Procs: %d",
+                                       "    * Proc #%d: %s",
+                                       "      (Max QL: %d, Min QL: %d)",
+                                       "      + Reqs: %d",
+                                       "        * Req #%d: %s - x%s (t=%d) (id=%d)",
+                                       "Finished loading data file"};
+constexpr TraceFormats FileFormats = {"Groups: %d\n",
+                                      "* Group #%d: %s\n",
+                                      "  + Procs: %d\n",
+                                      "    * Proc #%d: %s\n",
+                                      "      (Max QL: %d, Min QL: %d)\n",
+                                      "      + Reqs: %d\n",
+                                      "        * Req #%d: %s - x%s (t=%d) (id=%d)\n",
+                                      "Finished loading data file\n"};
+
+// Prints the load trace of `data` with `print(format, args...)`, one call per line, names
+// converted as the loader converts them.
+template <typename Print>
+void printTrace(const CraftingData &data, const TraceFormats &f, Print print)
+{
+    print(f.groups, int(data.size()));
+    for (int i = 0; i < data.size(); ++i) {
+        const ProcGroup &g = data.at(i);
+        print(f.group, i, traceText(g.name).constData());
+        print(f.procCount, int(g.procs.size()));
+        for (int j = 0; j < g.procs.size(); ++j) {
+            const Proc &p = g.procs.at(j);
+            print(f.proc, j, traceText(p.name).constData());
+            print(f.qls, int(p.maxQL), int(p.minQL));
+            print(f.reqCount, int(p.reqs.size()));
+            for (int k = 0; k < p.reqs.size(); ++k) {
+                const Req &r = p.reqs.at(k);
+                print(f.req, k, traceText(r.name).constData(), traceText(r.multiplier).constData(),
+                      int(quint8(r.type)), int(r.id));
+            }
+        }
+    }
+    print(f.finished);
+}
+
+// The baseline for the trace: one fprintf per line into stdio's buffer for /dev/null.
+Sample fprintfToDevNull(const CraftingData &data)
+{
+    FILE *out = std::fopen("/dev/null", "w");
+    Stopwatch watch;
+    printTrace(data, FileFormats,
+               [out](const char *format, auto... args) { std::fprintf(out, format, args...); });
+    std::fclose(out); // the last buffer's write belongs to the printing
+    return watch.elapsed();
+}
+
+// What Qt's stderr handler does with a finished line: fprintf to the unbuffered stderr,
+// then fflush, which makes one write() per line.
+Sample fprintfFlushedToStderr(const CraftingData &data)
+{
+    StderrToNull quiet;
+    Stopwatch watch;
+    printTrace(data, FileFormats, [](const char *format, auto... args) {
+        std::fprintf(stderr, format, args...);
+        std::fflush(stderr);
+    });
+    return watch.elapsed();
+}
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The same lines through qDebug, without loading anything: with Qt's own handler, or with
+// one that drops every message, which leaves what Qt's printf formatting costs.
+Sample qDebugLines(const CraftingData &data, bool discard)
+{
+    const QtMessageHandler previous = discard ? qInstallMessageHandler(discardMessage) : nullptr;
+    StderrToNull quiet;
+    Stopwatch watch;
+    printTrace(data, DebugFormats,
+               [](const char *format, auto... args) { qDebug(format, args...); });
+    const Sample time = watch.elapsed();
+    if (discard)
+        qInstallMessageHandler(previous);
+    return time;
+}
+
+Sample timedLoad(const QString &path, bool trace)
+{
+    setTrace(trace);
+    CraftingData data;
+    Sample time;
+    {
+        StderrToNull quiet;
+        Stopwatch watch;
+        const LoadReport report = loadCraftingFile(path, data);
+        time = watch.elapsed();
+        if (report.status != LoadReport::Loaded)
+            qFatal("bench: %s did not load", qPrintable(path));
+    }
+    setTrace(true);
+    return time; // the tree is freed outside the timed part
+}
+
+Sample timedSave(const QString &path, const CraftingData &data, bool trace)
+{
+    setTrace(trace);
+    SaveStatus status;
+    Sample time;
+    {
+        StderrToNull quiet;
+        Stopwatch watch;
+        status = saveCraftingFile(path, data, false);
+        time = watch.elapsed();
+    }
+    setTrace(true);
+    if (status != SaveStatus::Saved)
+        qFatal("bench: %s was not saved", qPrintable(path));
+    return time;
+}
+
+// Notes the first paint of a widget.
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+void processUntil(const bool &done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (!done)
+        qFatal("bench: the window was never painted");
+}
+
+struct WindowTimes
+{
+    Sample window;
+    Sample popup;
+};
+
+// Builds the window on the data file in the current folder, as main() does, until it and
+// its group list have been painted; then opens the group list until the list is painted.
+WindowTimes openWindow(bool trace)
+{
+    setTrace(trace);
+    WindowTimes times;
+    {
+        StderrToNull quiet;
+        Stopwatch watch;
+        SmeltworkAdminDialog window(nullptr, nullptr, true, smeltworkWindowFlags());
+        PaintWatch shown;
+        window.ProcGroupList->installEventFilter(&shown);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("bench: the window was never exposed");
+        processUntil(shown.painted);
+        times.window = watch.elapsed();
+
+        PaintWatch opened;
+        window.ProcGroupList->view()->viewport()->installEventFilter(&opened);
+        watch.restart();
+        window.ProcGroupList->showPopup();
+        processUntil(opened.painted);
+        times.popup = watch.elapsed();
+        window.ProcGroupList->hidePopup();
+    }
+    setTrace(true);
+    return times;
+}
+
+// ---- Report ---------------------------------------------------------------------------
+
+struct Row
+{
+    QString what;
+    Figure figure;
+    int baseline = -1;   // index of the row this one is compared with, -1 for none
+    double maxRatio = 0; // target as a ratio to the baseline, 0 for none
+    double maxMs = 0;    // target in milliseconds, 0 for none
+};
+
+void printTable(const std::vector<Row> &rows)
+{
+    std::printf("\n%-44s %9s %9s  %-26s %7s %7s %9s %-9s\n", "measurement", "wall ms", "cpu ms",
+                "compared with", "wall", "cpu", "target", "met");
+    std::printf("%-44s %9s %9s  %-26s %7s %7s %9s %-9s\n", "", "(median)", "(median)", "", "ratio",
+                "ratio", "", "wall/cpu");
+    std::printf("%s\n", QByteArray(129, '-').constData());
+    auto verdict = [](bool met) { return met ? "yes" : "NO"; };
+    for (const Row &row : rows) {
+        const Row *baseline = row.baseline >= 0 ? &rows.at(size_t(row.baseline)) : nullptr;
+        QByteArray wallRatio, cpuRatio, target, met;
+        if (baseline) {
+            const double wall = row.figure.wallMs / baseline->figure.wallMs;
+            const double cpu = row.figure.cpuMs / baseline->figure.cpuMs;
+            wallRatio = QByteArray::number(wall, 'f', 2) + "x";
+            cpuRatio = QByteArray::number(cpu, 'f', 2) + "x";
+            if (row.maxRatio > 0) {
+                target = "<= " + QByteArray::number(row.maxRatio, 'f', 0) + "x";
+                met =
+                    QByteArray(verdict(wall <= row.maxRatio)) + "/" + verdict(cpu <= row.maxRatio);
+            }
+        }
+        if (row.maxMs > 0) {
+            target = "< " + QByteArray::number(row.maxMs, 'f', 0) + " ms";
+            met = QByteArray(verdict(row.figure.wallMs < row.maxMs)) + "/" +
+                  verdict(row.figure.cpuMs < row.maxMs);
+        }
+        std::printf("%-44s %9.1f %9.1f  %-26s %7s %7s %9s %-9s\n", row.what.toUtf8().constData(),
+                    row.figure.wallMs, row.figure.cpuMs,
+                    baseline ? baseline->what.toUtf8().constData() : "", wallRatio.constData(),
+                    cpuRatio.constData(), target.constData(), met.constData());
+    }
+}
+
+struct FileSet
+{
+    QString label;
+    QString path;
+    CraftingData data; // as loaded from the file, so its strings lie in memory as in a run
+};
+
+using Rows = std::vector<Row>;
+
+void benchFile(const FileSet &file, Rows &rows)
+{
+    auto name = [&file](const char *what) { return file.label + QLatin1String(what); };
+    const Figure decode = measure([&] { return readAndDecode(file.path); });
+    const Figure printed = measure([&] { return fprintfToDevNull(file.data); });
+    const Figure flushed = measure([&] { return fprintfFlushedToStderr(file.data); });
+    const Figure dropped = measure([&] { return qDebugLines(file.data, true); });
+    const Figure debugged = measure([&] { return qDebugLines(file.data, false); });
+
+    const QString scratch = file.path + QStringLiteral(".saved");
+    const Figure loadOff = measure([&] { return timedLoad(file.path, false); });
+    const Figure saveOff = measure([&] { return timedSave(scratch, file.data, false); });
+    const Figure loadOn = measure([&] { return timedLoad(file.path, true); });
+    const Figure saveOn = measure([&] { return timedSave(scratch, file.data, true); });
+
+    const int decodeRow = int(rows.size());
+    rows.push_back({name(" read+decode baseline"), decode});
+    rows.push_back({name(" load, trace off"), loadOff, decodeRow, 3});
+    rows.push_back({name(" save, trace off"), saveOff, decodeRow, 3});
+    const int printRow = int(rows.size());
+    rows.push_back({name(" fprintf baseline"), printed});
+    rows.push_back({name(" load, trace on"), loadOn, printRow, 2});
+    rows.push_back({name(" save, trace on"), saveOn, printRow, 2});
+    rows.push_back({name("   lines only: fprintf+fflush stderr"), flushed, printRow});
+    rows.push_back({name("   lines only: qDebug, handler drops"), dropped, printRow});
+    rows.push_back({name("   lines only: qDebug, Qt's handler"), debugged, printRow});
+}
+
+void benchWindow(Rows &rows)
+{
+    for (const bool trace : {false, true}) {
+        std::vector<Sample> window, popup;
+        for (int r = 0; r < repetitions; ++r) {
+            const WindowTimes t = openWindow(trace);
+            window.push_back(t.window);
+            popup.push_back(t.popup);
+        }
+        if (trace) {
+            rows.push_back(
+                {QStringLiteral("65,535: window shown and painted, trace on"), medianOf(window)});
+            continue;
+        }
+        rows.push_back({QStringLiteral("65,535: window shown and painted, trace off"),
+                        medianOf(window), -1, 0, 500});
+        rows.push_back({QStringLiteral("65,535: group list opened and painted"), medianOf(popup)});
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc > 1)
+        repetitions = qMax(1, atoi(argv[1]));
+    QElapsedTimer total;
+    total.start();
+
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        qFatal("bench: no scratch folder");
+    setTrace(true);
+    if (!traceEnabled())
+        qFatal("bench: debug output is switched off (QT_LOGGING_RULES?); the trace rows "
+               "would measure nothing");
+
+    // The window reads Smeltwork.dat from the working folder, as the program does.
+    QList<FileSet> files = {
+        {QStringLiteral("1M:"), folder.filePath(QStringLiteral("big.dat")), {}},
+        {QStringLiteral("65,535:"), folder.filePath(QStringLiteral("Smeltwork.dat")), {}},
+    };
+    // Saved from the generated tree, then loaded back: the benchmark works on what a run
+    // holds, one allocation per string.
+    auto prepare = [](FileSet &file, const CraftingData &generated) {
+        setTrace(false);
+        saveCraftingFile(file.path, generated, false);
+        loadCraftingFile(file.path, file.data);
+        setTrace(true);
+        std::printf("%-8s %-14s %5.1f MB, %7lld trace lines\n", file.label.toUtf8().constData(),
+                    qPrintable(QFileInfo(file.path).fileName()),
+                    double(QFileInfo(file.path).size()) / 1e6,
+                    qlonglong(traceLineCount(file.data)));
+    };
+    prepare(files[0], makeUniformTree(1000, 100, 10));
+    prepare(files[1], makeWideTree());
+    std::printf("1M:      1,000 groups x 100 processes x 10 requirements\n"
+                "65,535:  65,535 groups; the first holds 65,535 processes, whose first holds "
+                "65,535 requirements\n"
+                "Medians of %d runs. Trace lines go through Qt's stderr handler with file "
+                "descriptor 2 on /dev/null.\n",
+                repetitions);
+    std::printf("Load average at the start: %s\n", loadAverage().constData());
+    std::fflush(stdout);
+
+    Rows rows;
+    for (const FileSet &file : std::as_const(files)) {
+        benchFile(file, rows);
+        std::printf("  %s done after %.0f s\n", file.label.toUtf8().constData(),
+                    double(total.elapsed()) / 1000);
+        std::fflush(stdout);
+    }
+    QDir::setCurrent(folder.path());
+    benchWindow(rows);
+
+    printTable(rows);
+    std::printf("\nLoad average at the end: %s. Total run time %.0f s\n", loadAverage().constData(),
+                double(total.elapsed()) / 1000);
+    return 0;
+}
