@@ -1,44 +1,21 @@
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
-// Installs the built project into a staging folder, as a packager would, and checks what a
-// desktop finds there; then builds the Debian package and reads its control data.
-class InstallTest : public QObject
+namespace {
+
+const QString AppId = QStringLiteral("org.smeltwork.Admin");
+
+struct Result
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void everyFileIsInstalled_data();
-    void everyFileIsInstalled();
-    void iconsHaveTheirThemeSize_data();
-    void iconsHaveTheirThemeSize();
-    void desktopEntryValidatesAndNamesTheProgram();
-    void metainfoValidates();
-    void installedToolRuns();
-    void debianPackageDependsOnQtRuntime();
-
-private:
-    struct Result
-    {
-        int exitCode = -1;
-        QByteArray out;
-    };
-    static Result run(const QString &program, const QStringList &arguments);
-    QString staged(const QString &relative) const { return m_stage.filePath(relative); }
-
-    QTemporaryDir m_stage;
+    int exitCode = -1;
+    QByteArray out;
 };
 
-static const QString AppId = QStringLiteral("org.smeltwork.Admin");
-static const int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
-
-InstallTest::Result InstallTest::run(const QString &program, const QStringList &arguments)
+Result run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -50,112 +27,80 @@ InstallTest::Result InstallTest::run(const QString &program, const QStringList &
     return result;
 }
 
-void InstallTest::initTestCase()
+} // namespace
+
+// Installs the built project into a staging folder as a packager would, checks it with the
+// validators that desktops and software centres use, and builds the Debian package.
+class InstallTest : public QObject
 {
-    QVERIFY(m_stage.isValid());
-    const Result install =
-        run(QStringLiteral(CMAKE_COMMAND), {"--install", BUILD_DIR, "--prefix", m_stage.path()});
-    QVERIFY2(install.exitCode == 0, install.out.constData());
-}
+    Q_OBJECT
 
-void InstallTest::everyFileIsInstalled_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::newRow("program") << "bin/SmeltworkAdmin";
-    QTest::newRow("tool") << "bin/smeltwork-tool";
-    QTest::newRow("desktop entry") << "share/applications/" + AppId + ".desktop";
-    QTest::newRow("metainfo") << "share/metainfo/" + AppId + ".metainfo.xml";
-    for (const int size : IconSizes)
-        QTest::addRow("icon %d", size)
-            << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId);
-}
+    QTemporaryDir stage;
+    QString staged(const QString &relative) const { return stage.filePath(relative); }
 
-void InstallTest::everyFileIsInstalled()
-{
-    QFETCH(QString, file);
-    QVERIFY2(QFile::exists(staged(file)), qPrintable(file));
-    if (file.startsWith(QLatin1String("bin/")))
-        QVERIFY(QFileInfo(staged(file)).isExecutable());
-}
+private Q_SLOTS:
+    void installsProgramsDesktopEntryIconsAndMetainfo()
+    {
+        Result result = run(CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", stage.path()});
+        QVERIFY2(result.exitCode == 0, result.out.constData());
+        for (const char *program : {"SmeltworkAdmin", "smeltwork-tool"})
+            QVERIFY2(QFileInfo(staged("bin/") + program).isExecutable(), program);
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QImage icon(staged(
+                QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
+            QCOMPARE(icon.size(), QSize(size, size));
+            QCOMPARE(qAlpha(icon.pixel(0, size - 1)), 0);          // the corner is see-through
+            QVERIFY(qAlpha(icon.pixel(size / 2, size / 2)) > 200); // where the tools cross is not
+        }
 
-void InstallTest::iconsHaveTheirThemeSize_data()
-{
-    QTest::addColumn<int>("size");
-    for (const int size : IconSizes)
-        QTest::addRow("%d", size) << size;
-}
+        const QString entry = staged("share/applications/" + AppId + ".desktop");
+        result = run(QStringLiteral("desktop-file-validate"), {entry});
+        QVERIFY2(result.exitCode == 0 && result.out.isEmpty(), result.out.constData());
+        const QSettings desktop(entry, QSettings::IniFormat);
+        QVERIFY(QFile::exists(staged("bin/" + desktop.value("Desktop Entry/Exec").toString())));
+        QCOMPARE(desktop.value("Desktop Entry/Icon").toString(), AppId);
 
-void InstallTest::iconsHaveTheirThemeSize()
-{
-    QFETCH(int, size);
-    const QImage icon(
-        staged(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
-    QCOMPARE(icon.size(), QSize(size, size));
-    QVERIFY(icon.hasAlphaChannel());
-    QCOMPARE(qAlpha(icon.pixel(0, size - 1)), 0);          // the corner is see-through
-    QVERIFY(qAlpha(icon.pixel(size / 2, size / 2)) > 200); // where the tools cross is not
-}
+        const QString metainfo = staged("share/metainfo/" + AppId + ".metainfo.xml");
+        result =
+            run(QStringLiteral("appstreamcli"), {"validate", "--no-net", "--no-color", metainfo});
+        QVERIFY2(result.exitCode == 0, result.out.constData());
+        QFile file(metainfo);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray xml = file.readAll();
+        QVERIFY(xml.contains("<launchable type=\"desktop-id\">" + AppId.toUtf8() + ".desktop<"));
+        QVERIFY2(xml.contains("<release version=\"" PROJECT_VERSION "\""),
+                 "the newest release in the metainfo is not the project's version");
 
-void InstallTest::desktopEntryValidatesAndNamesTheProgram()
-{
-    const QString entry = staged("share/applications/" + AppId + ".desktop");
-    const Result validate = run(QStringLiteral("desktop-file-validate"), {entry});
-    QVERIFY2(validate.exitCode == 0 && validate.out.isEmpty(), validate.out.constData());
+        // The installed tool runs, and its exit status reaches the shell.
+        result = run(staged("bin/smeltwork-tool"), {"--version"});
+        QCOMPARE(result.out, QByteArray("smeltwork-tool " PROJECT_VERSION "\n"));
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(run(staged("bin/smeltwork-tool"), {"dump", "missing.dat"}).exitCode, 2);
+    }
 
-    QSettings desktop(entry, QSettings::IniFormat);
-    desktop.beginGroup(QStringLiteral("Desktop Entry"));
-    QVERIFY(QFile::exists(staged("bin/" + desktop.value("Exec").toString())));
-    QCOMPARE(desktop.value("Icon").toString(), AppId);
-}
-
-void InstallTest::metainfoValidates()
-{
-    const QString metainfo = staged("share/metainfo/" + AppId + ".metainfo.xml");
-    const Result validate =
-        run(QStringLiteral("appstreamcli"), {"validate", "--no-net", "--no-color", metainfo});
-    QVERIFY2(validate.exitCode == 0, validate.out.constData());
-
-    QFile file(metainfo);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray xml = file.readAll();
-    QVERIFY(xml.contains("<id>" + AppId.toUtf8() + "</id>"));
-    QVERIFY(xml.contains("<launchable type=\"desktop-id\">" + AppId.toUtf8() + ".desktop<"));
-    QVERIFY2(xml.contains("<release version=\"" PROJECT_VERSION "\""),
-             "the newest release in the metainfo is not the project's version");
-}
-
-void InstallTest::installedToolRuns()
-{
-    const Result version = run(staged("bin/smeltwork-tool"), {"--version"});
-    QCOMPARE(version.exitCode, 0);
-    QCOMPARE(version.out, QByteArray("smeltwork-tool " PROJECT_VERSION "\n"));
-}
-
-void InstallTest::debianPackageDependsOnQtRuntime()
-{
-    QTemporaryDir packages;
-    const Result cpack =
-        run(QStringLiteral(CPACK_COMMAND),
-            {"-G", "DEB", "--config", BUILD_DIR "/CPackConfig.cmake", "-B", packages.path()});
-    QVERIFY2(cpack.exitCode == 0, cpack.out.constData());
-    const QStringList debs = QDir(packages.path()).entryList({"*.deb"});
-    QCOMPARE(debs.size(), 1);
-    const QString deb = packages.filePath(debs.first());
-
-    const Result depends = run(QStringLiteral("dpkg-deb"), {"--field", deb, "Depends"});
-    QCOMPARE(depends.exitCode, 0);
-    for (const char *runtime : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "qt6-qpa-plugins"})
-        QVERIFY2(depends.out.contains(runtime), depends.out.constData());
-
-    const Result contents = run(QStringLiteral("dpkg-deb"), {"--contents", deb});
-    QCOMPARE(contents.exitCode, 0);
-    for (const QString &file :
-         {QStringLiteral("./usr/bin/SmeltworkAdmin"), QStringLiteral("./usr/bin/smeltwork-tool"),
-          "./usr/share/applications/" + AppId + ".desktop",
-          "./usr/share/metainfo/" + AppId + ".metainfo.xml",
-          "./usr/share/icons/hicolor/256x256/apps/" + AppId + ".png"})
-        QVERIFY2(contents.out.contains(file.toUtf8()), qPrintable(file));
-}
+    void debianPackageHoldsEverythingAndNeedsQt()
+    {
+        QTemporaryDir packages;
+        Result result = run(CPACK_COMMAND, {"-G", "DEB", "--config", BUILD_DIR "/CPackConfig.cmake",
+                                            "-B", packages.path()});
+        QVERIFY2(result.exitCode == 0, result.out.constData());
+        const QStringList debs = QDir(packages.path()).entryList({"*.deb"});
+        QCOMPARE(debs.size(), 1);
+        const QString deb = packages.filePath(debs.first());
+        result = run(QStringLiteral("dpkg-deb"), {"--field", deb, "Depends"});
+        for (const char *runtime :
+             {"libqt6core6", "libqt6gui6", "libqt6widgets6", "qt6-qpa-plugins"})
+            QVERIFY2(result.out.contains(runtime), result.out.constData());
+        result = run(QStringLiteral("dpkg-deb"), {"--contents", deb});
+        const QString share = QStringLiteral("./usr/share/");
+        for (const QString &file :
+             QStringList{"./usr/bin/SmeltworkAdmin", "./usr/bin/smeltwork-tool",
+                         share + "applications/" + AppId + ".desktop",
+                         share + "metainfo/" + AppId + ".metainfo.xml",
+                         share + "icons/hicolor/256x256/apps/" + AppId + ".png"})
+            QVERIFY2(result.out.contains(file.toUtf8()), qPrintable(file));
+    }
+};
 
 QTEST_GUILESS_MAIN(InstallTest)
 #include "tst_install.moc"

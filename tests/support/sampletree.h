@@ -1,40 +1,47 @@
 #pragma once
 
-// A small crafting tree that exercises every corner of the format and the trace, and an
-// encoder built on Qt's own QDataStream that the data file's bytes are checked against.
+// Records in a line, a tree that exercises every corner of the data file and its trace, and
+// Qt's own QDataStream as the reference encoder of that file.
 
 #include "records.h"
 
-#include <QByteArray>
 #include <QDataStream>
+#include <QDebug>
 #include <QIODevice>
 
-// QStringLiteral("") is empty but not null; the format keeps the two apart.
-inline QString emptyText()
+inline QString text(const char *utf8) // nullptr: a null string
 {
-    return QStringLiteral("");
+    return utf8 ? QString::fromUtf8(utf8) : QString();
+}
+inline Req item(const char *name, const char *multiplier, qint32 id)
+{
+    return {text(name), text(multiplier), 0, id};
+}
+inline Req skill(const char *name, const char *multiplier, qint8 type = 1, qint32 id = 0)
+{
+    return {text(name), text(multiplier), type, id};
+}
+inline Proc proc(const char *name, QList<Req> reqs = {}, quint8 maxQL = 100, quint8 minQL = 1)
+{
+    return {text(name), maxQL, minQL, reqs};
 }
 
-// Group 0 has a Latin-1 name, a QL of 200, a skill, an id of -1 and a name outside
-// Latin-1; group 1 is all null and empty strings; group 2 has no processes.
+// Group 0: a Latin-1 name, QL 200, a skill, id -1, a name outside Latin-1; group 1: null
+// and empty strings; group 2: no processes. tests/data/sample-trace.txt is its trace.
 inline CraftingData sampleTree()
 {
-    const Req hammer{QStringLiteral("Hammer"), QStringLiteral("1"), 0, 1234};
-    const Req forging{QStringLiteral("Schmieden"), QStringLiteral("0.5"), 1, 0};
-    const Req unknown{QString(), emptyText(), 0, -1};
-    const Proc axe{QStringLiteral("Axt"), 200, 1, {hammer, forging}};
-    const Proc hatchet{QString::fromUtf8("Beil \u2713"), 120, 120, {unknown}};
-    const Proc blank{emptyText(), 0, 0, {}};
-    return {ProcGroup{QString::fromUtf8("St\u00e4hlerne \u00c4xte"), {axe, hatchet}},
-            ProcGroup{QString(), {blank}}, ProcGroup{QStringLiteral("Leer"), {}}};
+    return {{text("St\u00e4hlerne \u00c4xte"),
+             {proc("Axt", {item("Hammer", "1", 1234), skill("Schmieden", "0.5")}, 200, 1),
+              proc("Beil \u2713", {item(nullptr, "", -1)}, 120, 120)}},
+            {QString(), {proc("", {}, 0, 0)}},
+            {text("Leer"), {}}};
 }
 
-// The tree as Qt's QDataStream writes it with its default settings, field by field.
+// QDataStream's encoding of these types has never changed between its versions.
 inline QByteArray encodeWithQDataStream(const CraftingData &data)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_5_0); // any version: these types never changed
     out << quint32(0x2AE510A4) << quint16(data.size());
     for (const ProcGroup &g : data) {
         out << g.name << quint16(g.procs.size());
@@ -47,34 +54,10 @@ inline QByteArray encodeWithQDataStream(const CraftingData &data)
     return bytes;
 }
 
-// Reads bytes back with QDataStream; `ok` is false when the stream ran short or the
-// magic is wrong.
-inline CraftingData decodeWithQDataStream(const QByteArray &bytes, bool &ok)
+// Failing comparisons of trees show the trees.
+inline char *toString(const CraftingData &data)
 {
-    CraftingData data;
-    QDataStream in(bytes);
-    in.setVersion(QDataStream::Qt_5_0);
-    quint32 magic = 0;
-    quint16 groups = 0;
-    in >> magic >> groups;
-    ok = magic == 0x2AE510A4;
-    for (int i = 0; ok && i < groups && in.status() == QDataStream::Ok; ++i) {
-        ProcGroup g;
-        quint16 procs = 0;
-        in >> g.name >> procs;
-        for (int j = 0; j < procs && in.status() == QDataStream::Ok; ++j) {
-            Proc p;
-            quint16 reqs = 0;
-            in >> p.name >> p.maxQL >> p.minQL >> reqs;
-            for (int k = 0; k < reqs && in.status() == QDataStream::Ok; ++k) {
-                Req r;
-                in >> r.name >> r.multiplier >> r.type >> r.id;
-                p.reqs.append(r);
-            }
-            g.procs.append(p);
-        }
-        data.append(g);
-    }
-    ok = ok && in.status() == QDataStream::Ok && in.atEnd();
-    return data;
+    QString shown;
+    QDebug(&shown) << data;
+    return qstrdup(qPrintable(shown.size() > 600 ? shown.left(600) + "..." : shown));
 }
