@@ -1,12 +1,11 @@
 #include "checks.h"
 
 #include "dumptext.h"
+#include "helpfile.h"
 #include "tooltext.h"
 
 #include <QHash>
 #include <QSet>
-#include <charconv>
-#include <cmath>
 
 namespace {
 
@@ -108,8 +107,7 @@ void checkHelp(const HelpTopics &topics, QStringList &problems)
 
         // The help window hangs a topic with a positive fraction below the nearest top-level
         // topic before it; before the first one there is none.
-        const double value = topicIdValue(t.id);
-        const double fraction = value - std::trunc(value);
+        const double fraction = splitTopicId(t.id).fraction;
         if (fraction > 0 && !haveTopLevel)
             problems << SmeltworkTool::tr("%1: sub-topic %2 comes before any top-level topic, "
                                           "so it has no parent")
@@ -125,11 +123,6 @@ void checkHelp(const HelpTopics &topics, QStringList &problems)
 bool isAsciiLetter(QChar c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool isAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 // Elements that have no closing tag in HTML.
@@ -152,29 +145,6 @@ struct OpenTag
 };
 
 } // namespace
-
-double topicIdValue(const QString &id)
-{
-    const QByteArray text = id.toLatin1(); // anything beyond Latin-1 ends a number anyway
-    const char *at = text.constData();
-    const char *end = at + text.size();
-    while (at < end && (*at == ' ' || (*at >= '\t' && *at <= '\r')))
-        ++at;
-    bool negative = false;
-    if (at < end && (*at == '+' || *at == '-'))
-        negative = *at++ == '-';
-    // Only digits and a decimal point may begin the number: "inf", "nan" and hex are words.
-    const bool digitFirst = at < end && isAsciiDigit(*at);
-    const bool pointFirst = at + 1 < end && at[0] == '.' && isAsciiDigit(at[1]);
-    if (!digitFirst && !pointFirst)
-        return 0;
-    double value = 0;
-    const auto [stop, error] = std::from_chars(at, end, value, std::chars_format::general);
-    Q_UNUSED(stop);
-    if (error == std::errc::result_out_of_range)
-        value = HUGE_VAL; // far outside any whole part; its fraction is 0
-    return negative ? -value : value;
-}
 
 QStringList bodyTagProblems(const QString &body)
 {

@@ -12,6 +12,3 @@ QStringList checkFile(const SmeltFile &file);
 // The tag problems of one help body: tags opened and never closed, closing tags that
 // close nothing, and tags closed across another one. Positions are line:column in the body.
 QStringList bodyTagProblems(const QString &body);
-
-// The numeric value of a help topic id: the longest leading decimal number, 0 without one.
-double topicIdValue(const QString &id);
