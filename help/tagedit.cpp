@@ -11,7 +11,8 @@ namespace {
 class EditStep
 {
 public:
-    explicit EditStep(QTextDocument *document) : m_cursor(document) { m_cursor.beginEditBlock(); }
+    // Begun at the user's cursor, which is where undo puts the cursor back.
+    explicit EditStep(const QTextCursor &cursor) : m_cursor(cursor) { m_cursor.beginEditBlock(); }
     ~EditStep() { m_cursor.endEditBlock(); }
     EditStep(const EditStep &) = delete;
     EditStep &operator=(const EditStep &) = delete;
@@ -32,7 +33,7 @@ SmeltworkTagEdit::SmeltworkTagEdit(QWidget *parent, const char *name) : QPlainTe
 
 void SmeltworkTagEdit::insertTags(const QString &open, const QString &close)
 {
-    EditStep step(document());
+    EditStep step(textCursor());
     int line1, col1, line2, col2;
     if (getMarkedRegion(&line1, &col1, &line2, &col2)) {
         insertAt(close, line2, col2);
@@ -141,7 +142,7 @@ void SmeltworkTagEdit::keyPressEvent(QKeyEvent *event)
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    EditStep step(document());
+    EditStep step(textCursor());
     QTextCursor cursor = textCursor();
     cursor.insertBlock();
     setTextCursor(cursor);

@@ -40,8 +40,6 @@ void SmeltworkTopicDialog::buildWidgets()
     IDEdit = makeNamed<QLineEdit>(MainFrame, "IDEdit");
     IDEdit->setText(tr("HLP_"));
     FieldLayout->addWidget(IDEdit, 0, 1);
-    // Created after the header field, but first in the dialog and first to be typed in.
-    setTabOrder(IDEdit, HeaderEdit);
 
     MainFrameLayout->addLayout(FieldLayout);
 
@@ -61,6 +59,9 @@ void SmeltworkTopicDialog::buildWidgets()
     MainFrameLayout->addLayout(ButtonLayout);
 
     TopicDialogLayout->addWidget(MainFrame);
+    // Created after the header field, but first in the dialog and first to be typed in. Set
+    // once every widget exists: a widget created later would go in between.
+    setTabOrder(IDEdit, HeaderEdit);
 }
 
 void SmeltworkTopicDialog::connectSignals()
