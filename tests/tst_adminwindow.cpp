@@ -104,12 +104,13 @@ const struct
     {"ExitBtn", "QPushButton", "E&xit", true},
 };
 
+// Opens the list, moves `steps` down (up when negative) and picks the entry there.
 void pickFromOpenList(QComboBox *combo, int steps)
 {
     QTest::keyClick(combo, Qt::Key_F4);
     QTRY_VERIFY(combo->view()->isVisible());
-    for (int i = 0; i < steps; ++i)
-        QTest::keyClick(combo->view(), Qt::Key_Down);
+    for (int i = 0; i < std::abs(steps); ++i)
+        QTest::keyClick(combo->view(), steps > 0 ? Qt::Key_Down : Qt::Key_Up);
     QTest::keyClick(combo->view(), Qt::Key_Return);
     QTRY_VERIFY(!combo->view()->isVisible());
 }
@@ -350,19 +351,29 @@ private Q_SLOTS:
         QTEST(printed, "warnings");
     }
 
-    // Measuring 65,535 entries each time the combo is shown or opened would stall the window.
-    void combosOfAFullListAreNotMeasured()
+    // Full lists fill in one go, and neither the box nor its open list is sized to the
+    // widest of 65,535 entries, which would mean measuring them all. A refill starts at the
+    // first entry.
+    void fullListsFillWithoutMeasuringEveryEntry()
     {
         CraftingData tree;
         for (int i = 0; i < 65535; ++i)
             tree.append(ProcGroup{QStringLiteral("Group %1").arg(i), {}});
         tree[0].procs = QList<Proc>(65535, proc("P"));
+        tree.last().name = QString(400, QLatin1Char('W'));
         Window w(tree);
         QCOMPARE(w.ProcGroupList->count(), 65535);
-        QCOMPARE(w.ProcGroupList->itemText(65534), QStringLiteral("Group 65534"));
+        QCOMPARE(w.ProcGroupList->itemText(65533), QStringLiteral("Group 65533"));
         QCOMPARE(w.ProcessList->count(), 65535);
-        for (QComboBox *combo : {w.ProcGroupList, w.ProcessList, w.ActionList, w.TypeList})
-            QVERIFY(combo->sizeAdjustPolicy() != QComboBox::AdjustToContents);
+        QVERIFY(w.showActive());
+        QVERIFY(w.ProcGroupList->width() < w.fontMetrics().horizontalAdvance(tree.last().name));
+        QTest::keyClick(w.ProcessList, Qt::Key_End);
+        pickFromOpenList(w.ProcGroupList, 1);
+        QVERIFY(w.ProcGroupList->view()->window()->width() <= w.ProcGroupList->width());
+        QCOMPARE(w.ProcessList->count(), 0);
+        pickFromOpenList(w.ProcGroupList, -1);
+        QCOMPARE(w.ProcessList->currentIndex(), 0);
+        QCOMPARE(w.ProcessList->count(), 65535);
     }
 };
 
