@@ -31,17 +31,16 @@ void SmeltworkTopicDialog::buildWidgets()
     MainFrameLayout = makeLayout<QVBoxLayout>(4, 6, MainFrame);
     FieldLayout = makeLayout<QGridLayout>(6, 0);
 
-    HeaderLabel = makeLabel(MainFrame, "HeaderLabel", tr("Header"));
-    FieldLayout->addWidget(HeaderLabel, 1, 0);
-    HeaderEdit = makeNamed<QLineEdit>(MainFrame, "HeaderEdit");
-    FieldLayout->addWidget(HeaderEdit, 1, 1);
+    // Created in the order they are typed in, which is the order Tab follows.
     IDLabel = makeLabel(MainFrame, "IDLabel", tr("ID"));
     FieldLayout->addWidget(IDLabel, 0, 0);
     IDEdit = makeNamed<QLineEdit>(MainFrame, "IDEdit");
     IDEdit->setText(tr("HLP_"));
     FieldLayout->addWidget(IDEdit, 0, 1);
-    // Created after the header field, but first in the dialog and first to be typed in.
-    setTabOrder(IDEdit, HeaderEdit);
+    HeaderLabel = makeLabel(MainFrame, "HeaderLabel", tr("Header"));
+    FieldLayout->addWidget(HeaderLabel, 1, 0);
+    HeaderEdit = makeNamed<QLineEdit>(MainFrame, "HeaderEdit");
+    FieldLayout->addWidget(HeaderEdit, 1, 1);
 
     MainFrameLayout->addLayout(FieldLayout);
 

@@ -32,6 +32,8 @@ void TopicDialogTest::freshDialogOffersHlpWithTheFocusOnTheId()
     QCOMPARE(dialog.OkBtn->text(), QStringLiteral("&Ok"));
     QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("&Cancel"));
     QTRY_COMPARE(QApplication::focusWidget(), dialog.IDEdit);
+    QTest::keyClick(dialog.IDEdit, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), dialog.HeaderEdit);
     // The ID row stands above the header row, and every widget lives in the frame.
     QVERIFY(dialog.IDEdit->y() < dialog.HeaderEdit->y());
     for (QWidget *w : {static_cast<QWidget *>(dialog.IDEdit), static_cast<QWidget *>(dialog.OkBtn)})
