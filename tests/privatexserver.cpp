@@ -24,9 +24,9 @@ bool answers(const QByteArray &display)
 
 } // namespace
 
-PrivateXServer::PrivateXServer()
+PrivateXServer::PrivateXServer(bool ownServer)
 {
-    const QByteArray given = qgetenv("DISPLAY");
+    const QByteArray given = ownServer ? QByteArray() : qgetenv("DISPLAY");
     if (!given.isEmpty() && answers(given)) {
         m_display = given;
     } else {
@@ -58,9 +58,10 @@ PrivateXServer::PrivateXServer()
             number.append(c);
         close(fds[0]);
         if (number.isEmpty() || !answers(':' + number)) {
-            m_reason = given.isEmpty()
-                           ? "DISPLAY is not set and Xvfb could not be started"
-                           : "DISPLAY " + given + " does not answer and Xvfb could not be started";
+            m_reason = !given.isEmpty()
+                           ? "DISPLAY " + given + " does not answer and Xvfb could not be started"
+                       : ownServer ? QByteArray("Xvfb could not be started")
+                                   : QByteArray("DISPLAY is not set and Xvfb could not be started");
             return;
         }
         m_display = ':' + number;
@@ -75,4 +76,21 @@ PrivateXServer::~PrivateXServer()
         kill(pid_t(m_pid), SIGTERM);
         waitpid(pid_t(m_pid), nullptr, 0);
     }
+}
+
+bool requestWindowClose(unsigned long window)
+{
+    Display *connection = XOpenDisplay(nullptr);
+    if (!connection)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(connection, window, False, NoEventMask, &event) != 0;
+    XCloseDisplay(connection); // flushes the message out
+    return sent;
 }

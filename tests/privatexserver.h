@@ -6,10 +6,12 @@
 // it answers, or else a private Xvfb (started with -noreset, so lock states survive the
 // test's own connections coming and going), which is stopped again with this object.
 // Call before the application object exists; it sets DISPLAY and QT_QPA_PLATFORM.
+// With `ownServer` it always starts its own Xvfb, whose focus and lock states no other
+// test shares.
 class PrivateXServer
 {
 public:
-    PrivateXServer();
+    explicit PrivateXServer(bool ownServer = false);
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer &) = delete;
     PrivateXServer &operator=(const PrivateXServer &) = delete;
@@ -23,3 +25,8 @@ private:
     QByteArray m_reason;
     long m_pid = 0;
 };
+
+// Asks `window` to close as a window manager does when its close button is clicked: a
+// WM_DELETE_WINDOW message, which the program may act on as it likes. (xdotool's
+// windowclose destroys the window instead, which no user can do.)
+bool requestWindowClose(unsigned long window);
