@@ -79,6 +79,8 @@ QStringList traceOf(const std::function<void()> &work)
     return lines;
 }
 
+// The file that the data library writes for `tree`, and the trace of saving it: the
+// writer's lines, then the line printed once the file is in place.
 QByteArray dataBytes(const CraftingData &tree, QStringList *saveTrace = nullptr)
 {
     QBuffer buffer;
@@ -89,6 +91,7 @@ QByteArray dataBytes(const CraftingData &tree, QStringList *saveTrace = nullptr)
     return buffer.data();
 }
 
+// The same for the help file.
 QByteArray helpBytes(const HelpTopics &topics, QStringList *saveTrace = nullptr)
 {
     QBuffer buffer;
@@ -310,6 +313,8 @@ void EndToEndTest::userSession()
     folder.writeFile(QStringLiteral("Smeltwork.dat"), dataBytes(startTree()));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeDir.path());
+    // The trace goes to standard error even where Qt would send it to the system journal,
+    // and no logging rules of the machine's silence it.
     environment.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
     environment.remove(QStringLiteral("QT_LOGGING_RULES"));
     m_program.setProcessEnvironment(environment);
