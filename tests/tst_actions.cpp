@@ -577,10 +577,11 @@ void ActionsTest::addToAFullListIsRefused()
     QFETCH(int, kind);
     QFETCH(QString, message);
     CraftingData data{group("Full", {proc("Ingot", 10, 1)})};
+    // Copies: resize() may move the list before it copies the value.
     if (kind == GroupKind)
-        data.resize(MaxListSize, data[0]);
+        data.resize(MaxListSize, ProcGroup(data[0]));
     else if (kind == ProcessKind)
-        data[0].procs.resize(MaxListSize, data[0].procs[0]);
+        data[0].procs.resize(MaxListSize, Proc(data[0].procs[0]));
     else
         data[0].procs[0].reqs.resize(MaxListSize, skill("Smithing", "1"));
     Session s(data);
