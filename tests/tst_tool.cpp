@@ -12,7 +12,7 @@
 #include <QSettings>
 #include <QTest>
 #include <array>
-#include <limits>
+#include <climits>
 
 namespace {
 
@@ -60,24 +60,21 @@ void saveRandomFile(QRandomGenerator &random, const QString &name)
                             u'\u00E4', u'\uFFFF', char16_t(0xD83D), char16_t(0xDD28)));
         return s;
     };
-    const auto count = [&random](int max) { return qsizetype(random.bounded(max)); };
-    HelpTopics topics(count(6));
+    HelpTopics topics(pick(0, 1, 5));
     for (HelpTopic &t : topics)
         t = {text(), text(), text()};
-    CraftingData groups(count(4));
+    CraftingData groups(pick(0, 1, 3));
     for (ProcGroup &g : groups) {
-        g = {text(), QList<Proc>(count(4))};
+        g = {text(), QList<Proc>(pick(0, 1, 3))};
         for (Proc &p : g.procs) {
-            p = {text(), quint8(pick(0, 1, 128, 255)), quint8(pick(0, 200, 255)),
-                 QList<Req>(count(4))};
+            p = {text(), quint8(pick(0, 128, 255)), quint8(pick(0, 200, 255)),
+                 QList<Req>(pick(0, 1, 3))};
             for (Req &r : p.reqs)
-                r = {text(), text(), qint8(pick(0, 1, -128, -1)),
-                     pick(0, -1, std::numeric_limits<qint32>::min(),
-                          std::numeric_limits<qint32>::max())};
+                r = {text(), text(), qint8(pick(0, 1, -128, -1)), pick(0, -1, INT_MIN, INT_MAX)};
         }
     }
     TraceCapture quiet;
-    QVERIFY(random.bounded(2) ? saveHelpTopics(name, topics, false) == SaveStatus::Saved
+    QVERIFY(pick(true, false) ? saveHelpTopics(name, topics, false) == SaveStatus::Saved
                               : saveCraftingFile(name, groups, false) == SaveStatus::Saved);
 }
 
