@@ -9,8 +9,10 @@ shot=$2
 display=:$((90 + RANDOM % 400))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+runtime=$(mktemp -d)
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$runtime"' EXIT
 export DISPLAY=$display
+export XDG_RUNTIME_DIR=$runtime # Qt warns without one
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$program" &
