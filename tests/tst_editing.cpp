@@ -56,11 +56,12 @@ QList<Req> &reqs(CraftingData &data, int g, int p)
 
 CraftingData full(int kind)
 {
-    CraftingData data{group("Full", {proc("Ingot")})};
+    const Proc ingot = proc("Ingot");
+    CraftingData data{group("Full", {ingot})};
     if (kind == Group)
-        data.resize(MaxListSize, data[0]);
+        data.resize(MaxListSize, group("Full", {ingot}));
     else if (kind == Process)
-        data[0].procs.resize(MaxListSize, data[0].procs[0]);
+        data[0].procs.resize(MaxListSize, ingot);
     else
         reqs(data, 0, 0).resize(MaxListSize, skill("Smithing", "1"));
     return data;
