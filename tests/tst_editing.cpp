@@ -54,6 +54,7 @@ QList<Req> &reqs(CraftingData &data, int g, int p)
     return data[g].procs[p].reqs;
 }
 
+// One list of `kind` holding as many records as the data file can count.
 CraftingData full(int kind)
 {
     const Proc ingot = proc("Ingot");
