@@ -1,17 +1,13 @@
 #include "adminwindow.h"
 #include "procdialog.h"
 #include "reqdialog.h"
+#include "sampletree.h"
 #include "testsupport.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -19,9 +15,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <functional>
-
-Q_DECLARE_METATYPE(CraftingData)
 
 namespace {
 
@@ -36,35 +29,23 @@ public:
     using SmeltworkAdminDialogBase::selectAction;
 };
 
-// A null `name` gives a null text, which the file tells from an empty one.
-Req req(const char *name, const char *multiplier, qint8 type = 0, qint32 id = 0)
-{
-    return {QString::fromUtf8(name), QString::fromUtf8(multiplier), type, id};
-}
-
-Proc proc(const char *name, int maxQL, int minQL, const QList<Req> &reqs = {})
-{
-    return {QString::fromUtf8(name), quint8(maxQL), quint8(minQL), reqs};
-}
-
 ProcGroup group(const char *name, const QList<Proc> &procs = {})
 {
-    return {QString::fromUtf8(name), procs};
+    return {text(name), procs};
 }
 
-// Type 0 is an item/tool, any other a skill. Ingot mixes both, Mining is a skill with an odd
-// type and id as a data file may hold them, Plank's multipliers all read as 0, and Empty
-// has no processes.
+// Ingot mixes items/tools and skills, Mining is a skill with an odd type and id as a data file
+// may hold them, Plank's multipliers all read as 0, and Empty has no processes.
 CraftingData forge()
 {
-    return {group("Ores", {proc("Ingot", 100, 1,
-                                {req("Hammer", "1", 0, 1234), req("Smithing", "2", 1),
-                                 req("Anvil", "0", 0, -1), req("Mining", "0.5", 5, 42)}),
-                           proc("Dust", 10, 0)}),
+    return {group("Ores", {proc("Ingot", {item("Hammer", "1", 1234), skill("Smithing", "2"),
+                                          item("Anvil", "0", -1), skill("Mining", "0.5", 5, 42)}),
+                           proc("Dust", {}, 10, 0)}),
             group("Wood",
-                  {proc("Bar", 120, 120), proc("Plank", 50, 10,
-                                               {req("Saw", "0.0", 0, 77), req("Glue", "lots", 0, 3),
-                                                req("Nails", "", 0, 4), req("Carving", "1", 1)})}),
+                  {proc("Bar", {}, 120, 120), proc("Plank",
+                                                   {item("Saw", "0.0", 77), item("Glue", "lots", 3),
+                                                    item("Nails", "", 4), skill("Carving", "1")},
+                                                   50, 10)}),
             group("Empty")};
 }
 
@@ -73,15 +54,17 @@ QList<Req> &reqs(CraftingData &data, int g, int p)
     return data[g].procs[p].reqs;
 }
 
+// One list of `kind` holding as many records as the data file can count.
 CraftingData full(int kind)
 {
-    CraftingData data{group("Full", {proc("Ingot", 10, 1)})};
+    const Proc ingot = proc("Ingot");
+    CraftingData data{group("Full", {ingot})};
     if (kind == Group)
-        data.resize(MaxListSize, data[0]);
+        data.resize(MaxListSize, group("Full", {ingot}));
     else if (kind == Process)
-        data[0].procs.resize(MaxListSize, data[0].procs[0]);
+        data[0].procs.resize(MaxListSize, ingot);
     else
-        data[0].procs[0].reqs.resize(MaxListSize, req("Smithing", "1", 1));
+        reqs(data, 0, 0).resize(MaxListSize, skill("Smithing", "1"));
     return data;
 }
 
@@ -94,22 +77,13 @@ CraftingData named(const char *names)
     return data;
 }
 
-QByteArray bytesOf(const CraftingData &data)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    writeCraftingData(buffer, data);
-    return bytes;
-}
-
 // Runs the window on `start` as main() does, in a scratch folder: exec() with `script`
 // driving it from inside (then closed as by Escape, unless the script closed it), and the
 // save that follows. Gives the data file's bytes after the run.
 QByteArray runProgram(const CraftingData &start, const std::function<void(AdminWindow &)> &script)
 {
     ScratchFolder folder;
-    folder.writeFile(QStringLiteral("Smeltwork.dat"), bytesOf(start));
+    folder.writeFile(QStringLiteral("Smeltwork.dat"), encodeWithQDataStream(start));
     AdminWindow window(nullptr, nullptr, true, smeltworkWindowFlags());
     QTimer::singleShot(0, &window, [&] {
         if (QTest::qWaitForWindowActive(&window))
@@ -122,14 +96,6 @@ QByteArray runProgram(const CraftingData &start, const std::function<void(AdminW
     return folder.readFile(QStringLiteral("Smeltwork.dat"));
 }
 
-QStringList entries(const QComboBox *combo)
-{
-    QStringList out;
-    for (int i = 0; i < combo->count(); ++i)
-        out << combo->itemText(i);
-    return out;
-}
-
 // Picks an entry the way a user does with the keyboard.
 void choose(QComboBox *combo, int index)
 {
@@ -137,29 +103,6 @@ void choose(QComboBox *combo, int index)
     QTest::keyClick(combo, Qt::Key_Home);
     for (int i = 0; i < index; ++i)
         QTest::keyClick(combo, Qt::Key_Down);
-}
-
-// Makes "group/process/row" current as a user does; the row is clicked on the tab of `kind`.
-void select(AdminWindow &w, const QString &path, int kind)
-{
-    const QStringList parts = path.split(QLatin1Char('/'));
-    if (!parts[0].isEmpty())
-        choose(w.ProcGroupList, w.ProcGroupList->findText(parts[0]));
-    if (parts.size() > 1 && !parts[1].isEmpty())
-        choose(w.ProcessList, w.ProcessList->findText(parts[1]));
-    if (parts.size() < 3)
-        return;
-    QTreeWidget *list = kind == Skill ? w.SkillsList : w.ItemsList;
-    // Shortcuts reach only the active window, and offscreen nothing hands the activation
-    // back when a dialog closes.
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, kind == Skill ? Qt::Key_K : Qt::Key_I, Qt::AltModifier);
-    const QList<QTreeWidgetItem *> found = list->findItems(parts[2], Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(path));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(found[0]).center());
-    QCOMPARE(list->currentItem(), found[0]);
 }
 
 // The current group and process, and the current requirement row if any.
@@ -173,107 +116,109 @@ QString where(const AdminWindow &w)
     return path;
 }
 
-// The lists show the tree: all groups, the current group's processes and the current
-// process's requirements, each on the tab of its kind.
+// Makes "group/process/row" current as a user does; the row is typed on the tab of `kind`.
+void select(AdminWindow &w, const QString &path, int kind)
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QComboBox *const combos[] = {w.ProcGroupList, w.ProcessList};
+    for (int i = 0; i < std::min<int>(2, parts.size()); ++i) {
+        if (!parts[i].isEmpty())
+            choose(combos[i], combos[i]->findText(parts[i]));
+    }
+    if (parts.size() < 3)
+        return;
+    // Shortcuts reach only the active window, and offscreen nothing hands the activation
+    // back when a dialog closes.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, kind == Skill ? Qt::Key_K : Qt::Key_I, Qt::AltModifier);
+    QTreeWidget *list = kind == Skill ? w.SkillsList : w.ItemsList;
+    QTest::keyClick(list, Qt::Key_Home);
+    QTest::keyClicks(list, parts[2]);
+    QCOMPARE(where(w), path);
+}
+
+// The lists show all groups, the current group's processes and the current process's
+// requirements, each on the tab of its kind (where rows are sorted by name).
 void checkListsShowTheTree(const AdminWindow &w)
 {
-    const int g = w.ProcGroupList->currentIndex();
-    const int p = w.ProcessList->currentIndex();
-    QStringList want[4], shown[4] = {entries(w.ProcGroupList), entries(w.ProcessList)};
-    for (const ProcGroup &record : w.data())
-        want[0] << record.name;
-    for (const Proc &record : g >= 0 ? w.data()[g].procs : QList<Proc>())
-        want[1] << record.name;
-    for (const Req &record : p >= 0 ? w.data()[g].procs[p].reqs : QList<Req>())
-        want[record.type ? 3 : 2] << record.name;
-    for (int l = 2; l < 4; ++l) {
-        const QTreeWidget *list = l == 2 ? w.ItemsList : w.SkillsList;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            shown[l] << list->topLevelItem(i)->text(0);
-        shown[l].sort();
-        want[l].sort();
+    const int g = w.ProcGroupList->currentIndex(), p = w.ProcessList->currentIndex();
+    QStringList want[4];
+    for (const ProcGroup &group : w.data())
+        want[0] << group.name;
+    for (const Proc &proc : g >= 0 ? w.data()[g].procs : QList<Proc>())
+        want[1] << proc.name;
+    for (const Req &req : p >= 0 ? w.data()[g].procs[p].reqs : QList<Req>())
+        want[req.type ? 3 : 2] << req.name;
+    const QAbstractItemModel *const models[] = {w.ProcGroupList->model(), w.ProcessList->model(),
+                                                w.ItemsList->model(), w.SkillsList->model()};
+    for (int l = 0; l < 4; ++l) {
+        QStringList shown;
+        for (int i = 0; i < models[l]->rowCount(); ++i)
+            shown << models[l]->index(i, 0).data().toString();
+        if (l > 1)
+            want[l].sort();
+        QCOMPARE(shown, want[l]);
     }
-    for (int l = 0; l < 4; ++l)
-        QCOMPARE(shown[l], want[l]);
 }
 
-// What a field shows: its text or check state, and "disabled" when it takes no input.
+// A field as one reads it: labels and buttons by their text, check boxes with "on" or "off",
+// line edits as "[text]", spin boxes as "lowest..highest: value", combo boxes by their
+// current entry and the number of entries; "disabled" when it takes no input. A message box
+// by its text, a dialog by its fields in the order they were made.
 QString shown(const QWidget *field)
 {
-    QStringList parts;
-    if (auto *box = qobject_cast<const QAbstractButton *>(field))
-        parts << QLatin1String(box->isChecked() ? "on" : "off");
-    else if (!qobject_cast<const QLabel *>(field))
-        parts << field->property("text").toString();
-    if (!field->isEnabled())
-        parts << QStringLiteral("disabled");
-    return parts.join(QLatin1Char(' '));
-}
-
-// A dialog's form as one reads it, in the order its fields were made: labels and buttons by
-// their text, check boxes with "on" or "off", line edits as "[text]", spin boxes as
-// "lowest..highest: value", combo boxes by their current entry and the number of entries.
-QString form(const QWidget *dialog)
-{
-    QStringList out;
-    const auto *frame = dialog->findChild<QWidget *>(QStringLiteral("MainFrame"));
-    for (QWidget *w : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (auto *label = qobject_cast<QLabel *>(w))
-            out << label->text();
-        else if (auto *box = qobject_cast<QCheckBox *>(w))
-            out << box->text() + (box->isChecked() ? " on" : " off");
-        else if (auto *button = qobject_cast<QAbstractButton *>(w))
-            out << button->text();
-        else if (auto *edit = qobject_cast<QLineEdit *>(w))
-            out << '[' + edit->text() + ']';
-        else if (auto *spin = qobject_cast<QSpinBox *>(w))
-            out << QStringLiteral("%1..%2: %3")
-                       .arg(spin->minimum())
-                       .arg(spin->maximum())
-                       .arg(spin->value());
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            out << combo->currentText() + QStringLiteral(" (%1 entry%2)")
-                                              .arg(combo->count())
-                                              .arg(combo->isEditable() ? ", editable" : "");
+    QString out = field->property("text").toString();
+    if (auto *frame = field->findChild<QWidget *>(QStringLiteral("MainFrame"))) {
+        QStringList fields;
+        for (const QWidget *child : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            fields << shown(child);
+        out = fields.join(QStringLiteral(", "));
+    } else if (auto *box = qobject_cast<const QCheckBox *>(field)) {
+        out += box->isChecked() ? " on" : " off";
+    } else if (qobject_cast<const QLineEdit *>(field)) {
+        out = '[' + out + ']';
+    } else if (auto *spin = qobject_cast<const QSpinBox *>(field)) {
+        out = QStringLiteral("%1..%2: %3").arg(spin->minimum()).arg(spin->maximum()).arg(out);
+    } else if (auto *combo = qobject_cast<const QComboBox *>(field)) {
+        out = QStringLiteral("%1 (%2 entry%3)")
+                  .arg(combo->currentText())
+                  .arg(combo->count())
+                  .arg(combo->isEditable() ? ", editable" : "");
     }
-    return out.join(QStringLiteral(", "));
+    return field->isEnabled() ? out : out + " disabled";
 }
 
-// Plays a script on a dialog or message box. Fields are named by object name, buttons also
-// by their text without the '&'. Steps:
+// Plays a script (steps parted by "; ") on a dialog or message box. Fields are named by
+// object name, buttons also by their text without the '&'; no name means the box itself.
 //   "Field=text" types over the field    "Field?text" checks what it shows (shown())
-//   "?text"      checks the message of a box, or the form() of a dialog
-//   "Key@Field"  presses the key there ("Key@": in the box itself)
-//   "close"      closes it by the title bar, anything else clicks the field or button.
-void play(QWidget *modal, const QStringList &script)
+//   "Field!"     checks that it has the focus
+//   "Key@Field"  presses the key there   "close" closes the box by the title bar
+// Anything else clicks the field or button.
+void play(QWidget *modal, const QString &script)
 {
-    static const QRegularExpression grammar(QStringLiteral("^(\\w*)([=?@]?)(.*)$"),
-                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression grammar(QStringLiteral("(?s)^([\\w+]*)([=?@!]?)(.*)$"));
     QCOMPARE(modal->windowTitle(), QStringLiteral("SmeltworkAdmin"));
-    for (const QString &step : script) {
+    for (const QString &step : script.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = grammar.match(step);
         const QString name = m.captured(1), op = m.captured(2), text = m.captured(3);
-        QWidget *field = modal->findChild<QWidget *>(op == QLatin1String("@") ? text : name);
+        const QString target = op == "@" ? text : name;
+        QWidget *field =
+            target.isEmpty() || target == "close" ? modal : modal->findChild<QWidget *>(target);
         for (QAbstractButton *button : modal->findChildren<QAbstractButton *>()) {
-            if (!field && button->text().remove(QLatin1Char('&')) == name)
+            if (!field && button->text().remove(QLatin1Char('&')) == target)
                 field = button;
         }
-        if (op == QLatin1String("?") && name.isEmpty()) {
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            QCOMPARE(box ? box->text() : form(modal), text);
-            continue;
-        }
-        if (name == QLatin1String("close") || (op == QLatin1String("@") && text.isEmpty()))
-            field = modal;
         QVERIFY2(field, qPrintable(step));
-        if (op == QLatin1String("=")) {
+        if (op == "=") {
             field->setFocus();
             QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(field, Qt::Key_Backspace);
             QTest::keyClicks(field, text);
-        } else if (op == QLatin1String("?")) {
-            QCOMPARE(shown(field), text);
-        } else if (op == QLatin1String("@")) {
+        } else if (op == "?") {
+            QTRY_COMPARE(shown(field), text); // a shortcut animates its click first
+        } else if (op == "!") {
+            QCOMPARE(QApplication::focusWidget(), field);
+        } else if (op == "@") {
             QTest::keySequence(field, QKeySequence(name));
         } else if (field == modal) {
             modal->close();
@@ -283,44 +228,46 @@ void play(QWidget *modal, const QStringList &script)
     }
 }
 
-// Presses the action button for `action` and `kind` (picked first, as a user does) or a sort
-// button, and plays `script` (steps parted by "; ") on the dialog or box that opens; with an
-// empty script nothing may open. Whatever a failed step leaves open is closed, so a broken
-// test fails instead of hanging.
-void act(AdminWindow &w, int action, int kind, const QString &script)
+// Selects `path`, presses the action button for `action` and `kind` (picked first, as a user
+// does) or a sort button, and plays `script` on the dialog or box that opens; with an empty
+// script nothing may open. Whatever a failed step leaves open is closed, so a broken test
+// fails instead of hanging.
+void act(AdminWindow &w, const QString &path, int action, int kind, const QString &script)
 {
+    select(w, path, kind);
     QPushButton *button = action == SortGroups      ? w.SortGrpBtn
                           : action == SortProcesses ? w.SortProcBtn
                                                     : w.ActionBtn;
     if (button == w.ActionBtn) {
         choose(w.ActionList, std::min(action, int(Edit)));
-        if (kind < 0)
-            w.TypeList->setCurrentIndex(-1);
-        else
-            choose(w.TypeList, kind);
+        kind < 0 ? w.TypeList->setCurrentIndex(-1) : choose(w.TypeList, kind);
         if (action == Unknown)
             w.selectAction(action);
     }
-    QWidget *const outer = QApplication::activeModalWidget();
     int opened = 0;
     QTimer poll;
-    poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == outer || !modal->isVisible())
+        if (!modal || modal == &w || !modal->isVisible())
             return;
         if (++opened == 1)
-            play(modal, script.split(QStringLiteral("; "), Qt::SkipEmptyParts));
+            play(modal, script);
         if (modal->isVisible())
             qobject_cast<QDialog *>(modal)->reject();
     });
-    poll.start();
-    if (button->isEnabled())
-        QTest::mouseClick(button, Qt::LeftButton);
-    else
-        emit button->clicked(); // with nothing to sort, the slot must still cope
+    poll.start(10);
+    // With nothing to sort, the slot must still cope.
+    button->isEnabled() ? QTest::mouseClick(button, Qt::LeftButton) : button->clicked();
     QCOMPARE(opened, script.isEmpty() ? 0 : 1);
 }
+
+struct Case
+{
+    CraftingData start, expected;
+    int action, kind;
+    QString setup, script, after; // see select(), play() and where()
+    QStringList trace;
+};
 
 using Change = std::function<void(CraftingData &)>;
 
@@ -331,27 +278,23 @@ void row(const char *name, int action, int kind, const char *setup, const char *
     CraftingData expected = start;
     if (change)
         change(expected);
-    QTest::newRow(name) << start << QString::fromUtf8(setup) << action << kind
-                        << QString::fromUtf8(script) << expected << QString::fromUtf8(after)
-                        << trace;
+    QTest::newRow(name) << Case{start, expected, action, kind, setup, script, after, trace};
 }
 
-// A sort from `start` to `sorted`; `steps` are the trace lines between the header and
-// "List sorted, saving...".
+// A sort whose `steps` are the trace lines between the header and "List sorted, saving...".
 void sortRow(const char *name, int action, const char *setup, const char *after,
-             const CraftingData &start, const CraftingData &sorted, const QStringList &steps)
+             const CraftingData &start, const Change &sort, const QStringList &steps)
 {
-    const QString header = action == SortGroups
-                               ? QStringLiteral("Sorting ProcGroupList:")
-                               : QStringLiteral("Sorting ProcessList (%1):")
-                                     .arg(QString::fromUtf8(setup).section('/', 0, 0));
-    QTest::newRow(name) << start << QString::fromUtf8(setup) << action << int(Group) << QString()
-                        << sorted << QString::fromUtf8(after)
-                        << QStringList{header} + steps +
-                               QStringList{"List sorted, saving...", "Sorting Complete!"};
+    const QString group = QString::fromUtf8(setup).section('/', 0, 0);
+    row(name, action, Group, setup, "", after, sort, start,
+        QStringList{action == SortGroups ? "Sorting ProcGroupList:"
+                                         : QStringLiteral("Sorting ProcessList (%1):").arg(group)} +
+            steps + QStringList{"List sorted, saving...", "Sorting Complete!"});
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Case)
 
 class EditingTest : public QObject
 {
@@ -361,25 +304,17 @@ private Q_SLOTS:
     void changesReachTheListsAndTheFile_data();
     void changesReachTheListsAndTheFile();
     void aSessionIsSavedOnlyWhenTheWindowCloses();
-    void dialogsTakeKeysAndSwitches_data();
-    void dialogsTakeKeysAndSwitches();
+    void switchesCalledDirectly();
 };
 
 void EditingTest::changesReachTheListsAndTheFile_data()
 {
-    QTest::addColumn<CraftingData>("start");
-    QTest::addColumn<QString>("setup"); // "group/process/row" made current first
-    QTest::addColumn<int>("action");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("script"); // see play()
-    QTest::addColumn<CraftingData>("expected");
-    QTest::addColumn<QString>("after"); // what is current afterwards, as where() tells it
-    QTest::addColumn<QStringList>("trace");
+    QTest::addColumn<Case>("c");
 
     row("add group", Add, Group, "", "?Name, [], &OK, &Cancel; NameEdit=Aardvark; Return@NameEdit",
         "Ores/Ingot", [](auto &d) { d << group("Aardvark"); });
     row("add group, Cancel", Add, Group, "Wood", "NameEdit=Typed; Cancel", "Wood/Bar");
-    row("edit group", Edit, Group, "Wood", "NameEdit?Wood; NameEdit=Timber; OK", "Ores/Ingot",
+    row("edit group", Edit, Group, "Wood", "NameEdit?[Wood]; NameEdit=Timber; OK", "Ores/Ingot",
         [](auto &d) { d[1].name = "Timber"; });
     row("edit group, Escape", Edit, Group, "Wood", "NameEdit=Typed; Esc@NameEdit", "Wood/Bar");
     row("delete group", Delete, Group, "Wood",
@@ -389,27 +324,30 @@ void EditingTest::changesReachTheListsAndTheFile_data()
     row("delete group, No", Delete, Group, "Wood", "No", "Wood/Bar");
 
     row("add process: defaults, 300 stored as 255", Add, Process, "Wood",
-        "?Name, [], Max QL, 1..300: 300, Min QL, 1..300: 1, &Special off, &OK, &Cancel; "
-        "NameEdit=Nugget; Return@NameEdit",
-        "Wood/Bar", [](auto &d) { d[1].procs << proc("Nugget", 255, 1); });
+        "?Name, [], Max QL, 1..300: 300, Min QL, 1..300: 1, &Special off, &OK, &Cancel; NameEdit!; "
+        "Tab@; MaxQlSpin!; Tab@; MinQlSpin!; Tab@; SpecialBox!; Tab@; OkBtn!; Tab@; CancelBtn!; "
+        "Tab@; NameEdit!; NameEdit=Nugget; Return@NameEdit",
+        "Wood/Bar", [](auto &d) { d[1].procs << proc("Nugget", {}, 255); });
     row("add process: Special takes Min for both", Add, Process, "Wood",
-        "NameEdit=Nugget; MaxQlSpin=200; Special; MinQlSpin=50; MaxQlSpin?200 disabled; OK",
-        "Wood/Bar", [](auto &d) { d[1].procs << proc("Nugget", 50, 50); });
+        "NameEdit=Nugget; MaxQlSpin=200; Alt+S@; MinQlSpin=50; MaxQlSpin?1..300: 200 disabled; OK",
+        "Wood/Bar", [](auto &d) { d[1].procs << proc("Nugget", {}, 50, 50); });
     row("add process to a group without any", Add, Process, "Empty",
         "NameEdit=Nugget; MaxQlSpin=90; Enter@MinQlSpin", "Empty/Nugget",
-        [](auto &d) { d[2].procs << proc("Nugget", 90, 1); });
+        [](auto &d) { d[2].procs << proc("Nugget", {}, 90); });
     row("add process, close", Add, Process, "Wood", "NameEdit=Typed; close", "Wood/Bar");
     row("edit process: equal QLs open Special", Edit, Process, "Wood/Bar",
-        "NameEdit?Bar; MaxQlSpin?120 disabled; MinQlSpin?120; Special?on; OK", "Wood/Bar");
+        "?Name, [Bar], Max QL, 1..300: 120 disabled, Min QL, 1..300: 120, &Special on, &OK, "
+        "&Cancel; OK",
+        "Wood/Bar");
     row("edit process: Special off", Edit, Process, "Wood/Bar",
         "Special; MaxQlSpin=200; MinQlSpin=100; OK", "Wood/Bar",
-        [](auto &d) { d[1].procs[0] = proc("Bar", 200, 100); });
+        [](auto &d) { d[1].procs[0] = proc("Bar", {}, 200, 100); });
     row("edit process: QL 0 shows as 1", Edit, Process, "Ores/Dust",
-        "MaxQlSpin?10; MinQlSpin?1; Special?off; OK", "Ores/Ingot",
-        [](auto &d) { d[0].procs[1].minQL = 1; });
+        "?Name, [Dust], Max QL, 1..300: 10, Min QL, 1..300: 1, &Special off, &OK, &Cancel; OK",
+        "Ores/Ingot", [](auto &d) { d[0].procs[1].minQL = 1; });
     row("edit process: Min above Max as typed, 300 as 255", Edit, Process, "Ores/Ingot",
         "MaxQlSpin=50; MinQlSpin=300; OK", "Ores/Ingot",
-        [](auto &d) { d[0].procs[0] = proc("Ingot", 50, 255, reqs(d, 0, 0)); });
+        [](auto &d) { d[0].procs[0] = proc("Ingot", reqs(d, 0, 0), 50, 255); });
     row("edit process, Cancel", Edit, Process, "Ores/Dust", "NameEdit=Typed; Cancel", "Ores/Dust");
     row("delete process", Delete, Process, "Wood/Plank",
         "?Really delete process \"Plank\" and all of it's items/tools/skills?; Yes", "Wood/Bar",
@@ -418,39 +356,43 @@ void EditingTest::changesReachTheListsAndTheFile_data()
 
     row("add item/tool", Add, Item, "",
         "?&Name, [], &Multiplier, [], &Fixed off, &zorvex-items.example ID, [0], &Parent, Main "
-        "Item (1 entry), &OK, &Cancel; NameEdit=Tongs; MultiEdit=2; ZorvexEdit=55; OK",
-        "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << req("Tongs", "2", 0, 55); });
+        "Item (1 entry), &OK, &Cancel; NameEdit!; Alt+M@; MultiEdit!; Alt+Z@; ZorvexEdit!; Alt+P@; "
+        "ParentList!; Alt+N@; NameEdit!; NameEdit=Tongs; MultiEdit=2; ZorvexEdit=55; OK",
+        "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << item("Tongs", "2", 55); });
     row("add item/tool: letters in the ID", Add, Item, "",
         "NameEdit=Tongs; MultiEdit=2; ZorvexEdit=12ab; Return@MultiEdit", "Ores/Ingot",
-        [](auto &d) { reqs(d, 0, 0) << req("Tongs", "2"); });
+        [](auto &d) { reqs(d, 0, 0) << item("Tongs", "2", 0); });
     row("add item/tool: Fixed", Add, Item, "",
-        "NameEdit=Tongs; MultiEdit=3; Fixed; MultiEdit?3 disabled; MultiLabel?; Enter@ZorvexEdit",
-        "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << req("Tongs", "0"); });
+        "NameEdit=Tongs; MultiEdit=3; Alt+F@; MultiEdit?[3] disabled; MultiLabel?&Multiplier; "
+        "Enter@ZorvexEdit",
+        "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << item("Tongs", "0", 0); });
     row("add item/tool, Cancel", Add, Item, "Wood", "NameEdit=Typed; Cancel", "Wood/Bar");
     row("add skill", Add, Skill, "Wood/Plank",
-        "ZorvexEdit?0 disabled; ZorvexLabel?disabled; NameEdit=Casting; MultiEdit=1.5; OK",
-        "Wood/Plank", [](auto &d) { reqs(d, 1, 1) << req("Casting", "1.5", 1); });
+        "ZorvexEdit?[0] disabled; ZorvexLabel?&zorvex-items.example ID disabled; "
+        "NameEdit=Casting; MultiEdit=1.5; OK",
+        "Wood/Plank", [](auto &d) { reqs(d, 1, 1) << skill("Casting", "1.5"); });
     row("add skill, close", Add, Skill, "Wood", "close", "Wood/Bar");
     row("edit item/tool", Edit, Item, "Ores/Ingot/Hammer",
-        "NameEdit?Hammer; MultiEdit?1; Fixed?off; ZorvexEdit?1234; MultiEdit=0.5; Return@NameEdit",
+        "NameEdit?[Hammer]; MultiEdit?[1]; Fixed?&Fixed off; ZorvexEdit?[1234]; MultiEdit=0.5; "
+        "Return@NameEdit",
         "Ores/Ingot", [](auto &d) { reqs(d, 0, 0)[0].multiplier = "0.5"; });
     // The unsigned text of a negative id is beyond toInt(), so it reads back as 0.
     row("edit item/tool: ID -1 shown unsigned", Edit, Item, "Ores/Ingot/Anvil",
-        "MultiEdit?0 disabled; Fixed?on; ZorvexEdit?4294967295; OK", "Ores/Ingot",
+        "MultiEdit?[0] disabled; Fixed?&Fixed on; ZorvexEdit?[4294967295]; OK", "Ores/Ingot",
         [](auto &d) { reqs(d, 0, 0)[2].id = 0; });
     row("edit item/tool: 0.0 opens Fixed", Edit, Item, "Wood/Plank/Saw",
-        "MultiEdit?0.0 disabled; OK", "Wood/Plank",
+        "MultiEdit?[0.0] disabled; OK", "Wood/Plank",
         [](auto &d) { reqs(d, 1, 1)[0].multiplier = "0"; });
     row("edit item/tool: letters open Fixed", Edit, Item, "Wood/Plank/Glue",
-        "MultiEdit?lots disabled; OK", "Wood/Plank",
+        "MultiEdit?[lots] disabled; OK", "Wood/Plank",
         [](auto &d) { reqs(d, 1, 1)[1].multiplier = "0"; });
     row("edit item/tool: empty opens Fixed", Edit, Item, "Wood/Plank/Nails",
-        "MultiEdit? disabled; OK", "Wood/Plank",
+        "MultiEdit?[] disabled; OK", "Wood/Plank",
         [](auto &d) { reqs(d, 1, 1)[2].multiplier = "0"; });
     row("edit item/tool, Escape", Edit, Item, "Wood/Plank/Saw", "NameEdit=Typed; Esc@NameEdit",
         "Wood/Plank/Saw");
     row("edit skill keeps id and type", Edit, Skill, "Ores/Ingot/Mining",
-        "NameEdit?Mining; MultiEdit?0.5; ZorvexEdit?0 disabled; NameEdit=Prospecting; OK",
+        "NameEdit?[Mining]; MultiEdit?[0.5]; ZorvexEdit?[0] disabled; NameEdit=Prospecting; OK",
         "Ores/Ingot", [](auto &d) { reqs(d, 0, 0)[3].name = "Prospecting"; });
     row("edit skill, Cancel", Edit, Skill, "Wood/Plank/Carving", "Cancel", "Wood/Plank/Carving");
     row("delete item/tool among skills", Delete, Item, "Ores/Ingot/Anvil",
@@ -463,7 +405,7 @@ void EditingTest::changesReachTheListsAndTheFile_data()
     row("delete skill, Escape", Delete, Skill, "Wood/Plank/Carving", "Esc@", "Wood/Plank/Carving");
 
     // An edit that types nothing keeps a null text null.
-    const CraftingData nulls{group(nullptr, {proc(nullptr, 10, 1, {req(nullptr, "1", 0, 5)})})};
+    const CraftingData nulls{group(nullptr, {proc(nullptr, {item(nullptr, "1", 5)}, 10)})};
     row("null group name kept", Edit, Group, "", "OK", "/", {}, nulls);
     row("null process name kept", Edit, Process, "", "OK", "/", {}, nulls);
     row("null item/tool name kept", Edit, Item, "//", "OK", "/", {}, nulls);
@@ -502,150 +444,94 @@ void EditingTest::changesReachTheListsAndTheFile_data()
         "store.; OK",
         "Full/Ingot", {}, full(Skill));
 
-    sortRow("sort groups: C, A, B", SortGroups, "", "A/", named("C, A, B"), named("A, B, C"),
+    sortRow("sort groups: C, A, B", SortGroups, "", "A/", named("C, A, B"),
+            [](auto &d) { d = named("A, B, C"); },
             {"C appended.", "A comes before C (r = 1)", "B comes before C (r = 1)"});
-    sortRow("sort groups: capitals first", SortGroups, "", "A/", named("B, a, A, b"),
-            named("A, B, a, b"),
-            {"B appended.", "a appended.", "A comes before B (r = 1)", "b appended."});
-    sortRow("sort groups: a beginning first", SortGroups, "", "Ore/", named("Ores, Ore"),
-            named("Ore, Ores"), {"Ores appended.", "Ore comes before Ores (r = 1)"});
+    sortRow("sort groups: capitals first, a beginning first", SortGroups, "", "A/",
+            named("b, Ba, B, A"), [](auto &d) { d = named("A, B, Ba, b"); },
+            {"b appended.", "Ba comes before b (r = 1)", "B comes before Ba (r = 1)",
+             "A comes before B (r = 1)"});
     sortRow("sort groups: none", SortGroups, "", "/", {}, {}, {});
     sortRow("sort groups: beyond Latin-1 printed as ?", SortGroups, "", "Äxte/", named("Жар, Äxte"),
-            named("Äxte, Жар"),
+            [](auto &d) { d.move(1, 0); },
             {"??? appended.", QString::fromUtf8("Äxte comes before ??? (r = 1)")});
     // Equal names keep their order, and every record takes its processes and requirements along.
-    const Proc first = proc("Ingot", 100, 1, {req("Hammer", "1", 0, 1234)});
-    const Proc second = proc("Ingot", 50, 50, {req("Smithing", "2", 1)});
     const CraftingData metals{
-        group("Ores", {proc("Pig", 10, 1), proc("Ash", 5, 1), proc("Zinc", 1, 1)}),
-        group("Metals", {first, proc("Bar", 120, 120), second}),
-        group("Metals", {proc("Wire", 20, 1)})};
-    CraftingData sorted = metals;
-    sorted.move(0, 2);
+        group("Ores", {proc("Pig"), proc("Ash", {}, 5), proc("Zinc", {}, 1)}),
+        group("Metals", {proc("Ingot", {item("Hammer", "1", 1234)}), proc("Bar", {}, 120, 120),
+                         proc("Ingot", {skill("Smithing", "2")}, 50, 50)}),
+        group("Metals", {proc("Wire")})};
     sortRow(
-        "sort groups: equal names", SortGroups, "", "Metals/Ingot", metals, sorted,
+        "sort groups: equal names", SortGroups, "", "Metals/Ingot", metals,
+        [](auto &d) { d.move(0, 2); },
         {"Ores appended.", "Metals comes before Ores (r = 1)", "Metals comes before Ores (r = 1)"});
-    sorted = metals;
-    sorted[1].procs.move(1, 0);
-    sortRow("sort processes: equal names", SortProcesses, "Metals", "Metals/Bar", metals, sorted,
+    sortRow("sort processes: equal names", SortProcesses, "Metals", "Metals/Bar", metals,
+            [](auto &d) { d[1].procs.move(1, 0); },
             {"Ingot appended.", "Bar comes before Ingot (r = 1)", "Ingot appended."});
-    sorted = metals;
-    sorted[0].procs.move(1, 0);
     sortRow("sort processes: the current group's only", SortProcesses, "Ores/Zinc", "Ores/Ash",
-            metals, sorted, {"Pig appended.", "Ash comes before Pig (r = 1)", "Zinc appended."});
+            metals, [](auto &d) { d[0].procs.move(1, 0); },
+            {"Pig appended.", "Ash comes before Pig (r = 1)", "Zinc appended."});
 }
 
 void EditingTest::changesReachTheListsAndTheFile()
 {
-    QFETCH(CraftingData, start);
-    QFETCH(QString, setup);
-    QFETCH(int, action);
-    QFETCH(int, kind);
-    QFETCH(QString, script);
-    QFETCH(CraftingData, expected);
-    QFETCH(QString, after);
-    QFETCH(QStringList, trace);
+    QFETCH(Case, c);
     TraceCapture capture;
-    const QByteArray saved = runProgram(start, [&](AdminWindow &w) {
-        select(w, setup, kind);
-        capture.clear();
-        act(w, action, kind, script);
-        QCOMPARE(capture.debugLines(), trace);
-        QCOMPARE(w.data(), expected);
-        QCOMPARE(where(w), after);
+    const QByteArray saved = runProgram(c.start, [&](AdminWindow &w) {
+        capture.clear(); // of what loading printed
+        act(w, c.setup, c.action, c.kind, c.script);
+        QCOMPARE(capture.debugLines(), c.trace);
+        QCOMPARE(w.data(), c.expected);
+        QCOMPARE(where(w), c.after);
         checkListsShowTheTree(w);
-        QCOMPARE(w.TypeList->currentIndex(), kind);
+        QCOMPARE(w.TypeList->currentIndex(), c.kind);
     });
-    QCOMPARE(saved, bytesOf(expected));
+    QCOMPARE(saved, encodeWithQDataStream(c.expected));
 }
 
 void EditingTest::aSessionIsSavedOnlyWhenTheWindowCloses()
 {
     TraceCapture quiet;
     const CraftingData start{
-        group("Wood", {proc("Plank", 50, 10, {req("Saw", "1", 0, 77)})}),
-        group("Ores",
-              {proc("Ingot", 100, 1, {req("Hammer", "1", 0, 1234), req("Smithing", "2", 1)})})};
+        group("Wood", {proc("Plank", {item("Saw", "1", 77)}, 50, 10)}),
+        group("Ores", {proc("Ingot", {item("Hammer", "1", 1234), skill("Smithing", "2")})})};
     const QByteArray saved = runProgram(start, [&](AdminWindow &w) {
-        act(w, Add, Group, "NameEdit=Clay; OK");
-        select(w, "Clay", Process);
-        act(w, Add, Process, "NameEdit=Brick; Special; MinQlSpin=20; OK");
-        act(w, Add, Item, "NameEdit=Mould; MultiEdit=2; ZorvexEdit=-5; OK");
-        act(w, Add, Skill, "NameEdit=Firing; Fixed; OK");
-        act(w, SortGroups, Group, ""); // Clay, Ores, Wood
-        select(w, "Ores/Ingot", Process);
-        act(w, Edit, Process, "NameEdit=Ingots; MaxQlSpin=300; OK");
-        select(w, "Ores/Ingots/Smithing", Skill);
-        act(w, Delete, Skill, "Yes");
-        select(w, "Wood", Group);
-        act(w, Delete, Group, "Yes");
-        act(w, Add, Group, "OK"); // a group without a name
-        QFile file(craftingFilePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), bytesOf(start));
+        act(w, "", Add, Group, "NameEdit=Clay; OK");
+        act(w, "Clay", Add, Process, "NameEdit=Brick; Special; MinQlSpin=20; OK");
+        act(w, "", Add, Item, "NameEdit=Mould; MultiEdit=2; ZorvexEdit=-5; OK");
+        act(w, "", Add, Skill, "NameEdit=Firing; Fixed; OK");
+        act(w, "", SortGroups, Group, ""); // Clay, Ores, Wood
+        act(w, "Ores/Ingot", Edit, Process, "NameEdit=Ingots; MaxQlSpin=300; OK");
+        act(w, "Ores/Ingots/Smithing", Delete, Skill, "Yes");
+        act(w, "Wood", Delete, Group, "Yes");
+        act(w, "", Add, Group, "OK"); // a group without a name
+        QByteArray before;
+        QVERIFY(readWholeFile(craftingFilePath(), before));
+        QCOMPARE(before, encodeWithQDataStream(start));
         QTest::mouseClick(w.ExitBtn, Qt::LeftButton);
     });
     const CraftingData expected{
-        group("Clay", {proc("Brick", 20, 20, {req("Mould", "2", 0, -5), req("Firing", "0", 1)})}),
-        group("Ores", {proc("Ingots", 255, 1, {req("Hammer", "1", 0, 1234)})}), group("")};
-    QCOMPARE(saved, bytesOf(expected));
+        group("Clay", {proc("Brick", {item("Mould", "2", -5), skill("Firing", "0")}, 20, 20)}),
+        group("Ores", {proc("Ingots", {item("Hammer", "1", 1234)}, 255)}), group("")};
+    QCOMPARE(saved, encodeWithQDataStream(expected));
 }
 
-void EditingTest::dialogsTakeKeysAndSwitches_data()
+// A direct call checks the box, whose signal runs the switch once more; then all is quiet.
+void EditingTest::switchesCalledDirectly()
 {
-    QTest::addColumn<bool>("process");
-    QTest::addColumn<QStringList>("keys");
-    QTest::addColumn<QStringList>("focus"); // at first, then after each key
-    QTest::addColumn<QString>("alt");       // checks the switch
-    QTest::addColumn<QString>("field");     // that the switch turns off
-    QTest::newRow("process") << true << QStringList(6, QStringLiteral("Tab"))
-                             << QStringList{"NameEdit", "MaxQlSpin", "MinQlSpin", "SpecialBox",
-                                            "OkBtn",    "CancelBtn", "NameEdit"}
-                             << "Alt+S"
-                             << "MaxQlSpin";
-    QTest::newRow("requirement") << false << QStringList{"Alt+M", "Alt+Z", "Alt+P", "Alt+N"}
-                                 << QStringList{"NameEdit", "MultiEdit", "ZorvexEdit", "ParentList",
-                                                "NameEdit"}
-                                 << "Alt+F"
-                                 << "MultiEdit";
-}
-
-void EditingTest::dialogsTakeKeysAndSwitches()
-{
-    QFETCH(bool, process);
-    QFETCH(QStringList, keys);
-    QFETCH(QStringList, focus);
-    QFETCH(QString, alt);
-    QFETCH(QString, field);
-    SmeltworkProcDialog procDialog(Process);
+    SmeltworkProcDialog procDialog(Process), nameOnly(Item); // any kind but a process: a name
     SmeltworkReqDialog reqDialog;
-    QDialog &dialog = process ? static_cast<QDialog &>(procDialog) : reqDialog;
-    const auto switchOff = [&] {
-        process ? procDialog.setSpecial(false) : reqDialog.setFixed(false);
-    };
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QStringList reached{QApplication::focusWidget()->objectName()};
-    for (const QString &key : keys) {
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
-        reached << QApplication::focusWidget()->objectName();
+    QSignalSpy special(procDialog.SpecialBox, &QCheckBox::toggled);
+    QSignalSpy fixed(reqDialog.FixedBox, &QCheckBox::toggled);
+    for (bool on : {true, true, false, false}) {
+        procDialog.setSpecial(on);
+        reqDialog.setFixed(on);
+        nameOnly.setSpecial(on);
+        QCOMPARE(QList<bool>({procDialog.MaxQlSpin->isEnabled(), reqDialog.MultiEdit->isEnabled()}),
+                 QList<bool>(2, !on));
     }
-    QCOMPARE(reached, focus);
-
-    auto *box = dialog.findChild<QCheckBox *>();
-    QTest::keySequence(&dialog, QKeySequence(alt));
-    QTRY_VERIFY(box->isChecked()); // a shortcut animates the click first
-    QVERIFY(!dialog.findChild<QWidget *>(field)->isEnabled());
-    // A direct call unchecks the box, whose signal runs the switch once more; then all is quiet.
-    QSignalSpy toggled(box, &QCheckBox::toggled);
-    switchOff();
-    switchOff();
-    QVERIFY(dialog.findChild<QWidget *>(field)->isEnabled());
-    QCOMPARE(toggled.count(), 1);
-
-    SmeltworkProcDialog nameOnly(Item); // every kind but a process: the name alone
-    nameOnly.setSpecial(true);
-    QCOMPARE(form(&nameOnly), QStringLiteral("Name, [], &OK, &Cancel"));
+    QCOMPARE(special.count() + fixed.count(), 4);
+    QCOMPARE(shown(&nameOnly), QStringLiteral("Name, [], &OK, &Cancel"));
 }
 
 QTEST_MAIN(EditingTest)
