@@ -46,7 +46,7 @@ void act(QWidget *window, const QString &steps)
             else if (key.toCombined() != 0 && key.key() != Qt::Key_unknown)
                 QTest::keyClick(focus, key.key(), key.keyboardModifiers());
             else
-                qFatal("act: no button or key \"%s\"", qPrintable(name));
+                qWarning("act: no button or key \"%s\"", qPrintable(name));
         }
     }
 }
