@@ -272,10 +272,9 @@ private Q_SLOTS:
               "expected");
     }
 
-    // Topics with `ids` loaded; a topic selected with the mouse, then steps in the help window
-    // and in the modal windows it opens -> topics, "tree / what the steps printed / what the
-    // window printed while it was built, the lines that start with the pattern `only`, the
-    // part it matched cut off".
+    // Topics with `ids` loaded, one selected with the mouse, steps in the help window and the
+    // modal windows it opens -> topics, "tree / what the steps printed / the lines printed
+    // while the window was built that start with the pattern `only`, without it".
     void actions_data()
     {
         QTest::addColumn<QStringList>("ids");
@@ -299,8 +298,7 @@ private Q_SLOTS:
         loaded("no number, empty and negative at the top", {"HLP_", "", "-1.5"}, "'' -1.5 HLP_");
         loaded("sorted by code units", {"2", "2.10", "2.05", "2.2", "10", "a", "B"},
                "10 2(2.05 2.10 2.2) B a");
-        loaded("a sub-topic before every whole number at the top", {"1.5", "1", "1.2"},
-               "1(1.2) 1.5");
+        loaded("a sub-topic first stays at the top", {"1.5", "1", "1.2"}, "1(1.2) 1.5");
         loaded("and takes no sub-topics", {"0.5", "0.7", "3"}, "0.5 0.7 3");
         loaded("construction trace in order", {"1", "1.1 Äxte Ω"}, "1(1.1 Äxte Ω)", "(D: )?",
                "Loading help data...|Topics: 2|"
@@ -368,11 +366,9 @@ private Q_SLOTS:
         const QString built = printed(trace, only);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window) && window.HeaderList->isColumnHidden(2));
-        if (!selected.isEmpty()) {
-            QTreeWidget *list = window.HeaderList;
+        if (QTreeWidget *list = window.HeaderList; !selected.isEmpty())
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->findItems(selected, {}, 1)[0]).center());
-        }
         trace.clear();
         run(&window, steps);
         QTEST(shape(window) + " / " + printed(trace, "(?!D: IDTest)") + " / " + built, "expected");
@@ -391,7 +387,7 @@ private Q_SLOTS:
         QTest::addColumn<HelpTopics>("saved");
         QTest::addColumn<QString>("printed");
         const HelpTopics intro = {{"HLP_", "Intro", QString()}};
-        const QString ran = "|I: SmeltworkHelpDialog|I: SmeltworkTopicDialog|W: Kept the old "
+        const QString ran = "%1|I: SmeltworkHelpDialog|I: SmeltworkTopicDialog|W: Kept the old "
                             "file as Smeltwork.hlp.bak";
         const HelpTopics full(MaxHelpTopics, {"1", "x", QString()});
         QTest::newRow("65,535 topics, one more refused")
@@ -402,17 +398,16 @@ private Q_SLOTS:
             << QByteArray() << "Close" << HelpTopics() << "I: SmeltworkHelpDialog";
         QTest::newRow("the data file, Escape")
             << fromHex("2AE510A4 0000") << "OK > AddBtn Escape > Tab 'Intro Ok" << intro
-            << "W: BAD MAGIC NUMBER!|I: SmeltworkAdmin: Unable to load help file: Format not "
-               "recognized" +
-                   ran;
+            << ran.arg("W: BAD MAGIC NUMBER!|I: SmeltworkAdmin: Unable to load help file: Format "
+                       "not recognized");
         QTest::newRow("damaged, the window's close button")
             << helpFile(topicsWithIds({"1", "1.1", "2"})).chopped(3)
             << "OK > AddBtn close > Tab 'Intro Ok" << topicsWithIds({"1", "1.1"}) + intro
-            << "W: Help file damaged at byte 166: kept 2 topics|I: SmeltworkAdmin: The help file "
-               "is damaged: it ends early or holds impossible lengths.\nRecovered 2 topics; the "
-               "rest could not be read.\nThe damaged file will be kept as Smeltwork.hlp.bak when "
-               "the help is saved." +
-                   ran;
+            << ran.arg(
+                   "W: Help file damaged at byte 166: kept 2 topics|I: SmeltworkAdmin: The help "
+                   "file is damaged: it ends early or holds impossible lengths.\nRecovered 2 "
+                   "topics; the rest could not be read.\nThe damaged file will be kept as "
+                   "Smeltwork.hlp.bak when the help is saved.");
     }
 
     void eachRunSavesTheTopicsShown()
