@@ -5,21 +5,7 @@
 #include "fuzzsupport.h"
 #include "helpfile.h"
 
-#include <QBuffer>
 #include <cstdint>
-
-namespace {
-
-QByteArray saved(const HelpTopics &topics)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    expect(writeHelpTopics(buffer, topics), "the writer takes every loaded topic list");
-    return bytes;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -29,27 +15,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArrayView input(data, qsizetype(size));
-    HelpTopics topics;
-    HelpLoadReport report;
-    {
-        const AllocationWatch watch;
-        report = readHelpTopics(input, topics);
-        expect(watch.peak() <= allocationAllowance(size),
-               "the loader holds memory in proportion to the file");
-    }
-    expect(report.status != LoadStatus::NotOpened, "bytes in memory are always opened");
-    expect(report.topics == topics.size(), "the report counts the topics kept");
-    if (report.status == LoadStatus::BadMagic)
-        expect(topics.isEmpty(), "a foreign file yields no topics");
-
-    const QByteArray bytes = saved(topics);
-    if (report.status == LoadStatus::Loaded)
-        expect(input.startsWith(bytes), "a complete file saves back to its own bytes");
-
-    HelpTopics reloaded;
-    const HelpLoadReport again = readHelpTopics(bytes, reloaded);
-    expect(again.status == LoadStatus::Loaded, "saved topics load completely");
-    expect(reloaded == topics, "saved topics load back unchanged");
-    return 0;
+    return checkLoader<HelpTopics, HelpLoadReport>(
+        QByteArrayView(data, qsizetype(size)), readHelpTopics, writeHelpTopics,
+        [](const HelpLoadReport &report, const HelpTopics &topics) {
+            return report.topics == topics.size();
+        });
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "fileio.h"
+
+#include <QBuffer>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <cstddef>
 
 // Switches the load and save traces off: formatting a line per record would cost more than
@@ -31,3 +35,37 @@ public:
 // records as the rest of the file could hold at each of its three levels. All that stays
 // well below 32 times the input; a loader that trusts a count goes far beyond it.
 std::size_t allocationAllowance(std::size_t inputSize);
+
+// The checks every loader must pass on any input: `read` stays inside the bytes and holds
+// memory in proportion to them; `countsMatch` agrees with what it kept; a foreign file
+// yields nothing; what was kept saves with `write` and loads back unchanged and complete;
+// and a file that loaded completely saves back to its own bytes (trailing bytes aside),
+// since the encoding has one form per tree.
+template <class Records, class Report, class Read, class Write, class CountsMatch>
+int checkLoader(QByteArrayView input, Read read, Write write, CountsMatch countsMatch)
+{
+    Records records;
+    Report report;
+    {
+        const AllocationWatch watch;
+        report = read(input, records);
+        expect(watch.peak() <= allocationAllowance(std::size_t(input.size())),
+               "the loader holds memory in proportion to the file");
+    }
+    expect(report.status != LoadStatus::NotOpened, "bytes in memory are always opened");
+    expect(countsMatch(report, records), "the report counts the records kept");
+    if (report.status == LoadStatus::BadMagic)
+        expect(records.isEmpty(), "a foreign file yields no records");
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    expect(write(buffer, records), "the writer takes whatever was loaded");
+    if (report.status == LoadStatus::Loaded)
+        expect(input.startsWith(bytes), "a complete file saves back to its own bytes");
+
+    Records reloaded;
+    expect(read(bytes, reloaded).status == LoadStatus::Loaded, "what was saved loads completely");
+    expect(reloaded == records, "what was saved loads back unchanged");
+    return 0;
+}

@@ -279,6 +279,8 @@ private Q_SLOTS:
             } else if (closeBy == "title bar") {
                 modal->windowHandle()->close();
             } else {
+                // Shortcuts such as Alt+X reach only the active window.
+                QVERIFY(QTest::qWaitForWindowActive(modal));
                 const QKeyCombination key = QKeySequence(closeBy)[0];
                 QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal,
                                 key.key(), key.keyboardModifiers());
