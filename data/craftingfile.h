@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records.h"
 #include "fileio.h"
+#include "records.h"
 
 class QIODevice;
 

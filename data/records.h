@@ -44,9 +44,18 @@ bool isSpecial(const Proc &proc);
 bool operator==(const Req &a, const Req &b);
 bool operator==(const Proc &a, const Proc &b);
 bool operator==(const ProcGroup &a, const ProcGroup &b);
-inline bool operator!=(const Req &a, const Req &b) { return !(a == b); }
-inline bool operator!=(const Proc &a, const Proc &b) { return !(a == b); }
-inline bool operator!=(const ProcGroup &a, const ProcGroup &b) { return !(a == b); }
+inline bool operator!=(const Req &a, const Req &b)
+{
+    return !(a == b);
+}
+inline bool operator!=(const Proc &a, const Proc &b)
+{
+    return !(a == b);
+}
+inline bool operator!=(const ProcGroup &a, const ProcGroup &b)
+{
+    return !(a == b);
+}
 
 QDebug operator<<(QDebug dbg, const Req &req);
 QDebug operator<<(QDebug dbg, const Proc &proc);

@@ -33,6 +33,5 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     return checkLoader<CraftingData, LoadReport>(QByteArrayView(data, qsizetype(size)),
-                                                 readCraftingData, writeCraftingData,
-                                                 countsMatch);
+                                                 readCraftingData, writeCraftingData, countsMatch);
 }
