@@ -58,7 +58,7 @@ void SmeltworkReqDialog::buildWidgets()
     FixedBox->setText(tr("&Fixed"));
     FixedBox->setChecked(false);
     // The item database's site; the accelerator is its first letter.
-    ZorvexLabel = makeLabel(MainFrame, "ZorvexLabel", tr("&zorvex-items.example ID"));
+    ZorvexLabel = makeLabel(MainFrame, "ZorvexLabel", tr("&zorvex.example ID"));
     ZorvexEdit = makeEdit(MainFrame, "ZorvexEdit");
     ZorvexEdit->setText(QStringLiteral("0"));
     ParentLabel = makeLabel(MainFrame, "ParentLabel", tr("&Parent"));

@@ -355,7 +355,7 @@ void EditingTest::changesReachTheListsAndTheFile_data()
     row("delete process, Escape", Delete, Process, "Ores/Dust", "Esc@", "Ores/Dust");
 
     row("add item/tool", Add, Item, "",
-        "?&Name, [], &Multiplier, [], &Fixed off, &zorvex-items.example ID, [0], &Parent, Main "
+        "?&Name, [], &Multiplier, [], &Fixed off, &zorvex.example ID, [0], &Parent, Main "
         "Item (1 entry), &OK, &Cancel; NameEdit!; Alt+M@; MultiEdit!; Alt+Z@; ZorvexEdit!; Alt+P@; "
         "ParentList!; Alt+N@; NameEdit!; NameEdit=Tongs; MultiEdit=2; ZorvexEdit=55; OK",
         "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << item("Tongs", "2", 55); });
@@ -368,7 +368,7 @@ void EditingTest::changesReachTheListsAndTheFile_data()
         "Ores/Ingot", [](auto &d) { reqs(d, 0, 0) << item("Tongs", "0", 0); });
     row("add item/tool, Cancel", Add, Item, "Wood", "NameEdit=Typed; Cancel", "Wood/Bar");
     row("add skill", Add, Skill, "Wood/Plank",
-        "ZorvexEdit?[0] disabled; ZorvexLabel?&zorvex-items.example ID disabled; "
+        "ZorvexEdit?[0] disabled; ZorvexLabel?&zorvex.example ID disabled; "
         "NameEdit=Casting; MultiEdit=1.5; OK",
         "Wood/Plank", [](auto &d) { reqs(d, 1, 1) << skill("Casting", "1.5"); });
     row("add skill, close", Add, Skill, "Wood", "close", "Wood/Bar");
