@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <set>
-#include <vector>
 
 namespace {
 
@@ -41,10 +40,9 @@ template <typename Record> void sortByName(QList<Record> &list)
     }
 
     qDebug("List sorted, saving...");
-    const std::vector<qsizetype> order(working.begin(), working.end());
     QList<Record> sorted;
     sorted.reserve(list.size());
-    for (const qsizetype i : order)
+    for (const qsizetype i : working)
         sorted.append(std::move(list[i]));
     list = std::move(sorted);
 }
