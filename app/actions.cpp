@@ -77,15 +77,31 @@ void readQls(const SmeltworkProcDialog &dialog, Proc &proc)
     }
 }
 
+void warn(QWidget *parent, const QString &text)
+{
+    QMessageBox::warning(parent, caption(), text, QMessageBox::Ok);
+}
+
+// True, after saying so, when a list already holds as many records as the file can count.
+bool isFull(QWidget *parent, qsizetype size, const QString &message)
+{
+    if (size < MaxListSize)
+        return false;
+    warn(parent, message.arg(MaxListSize));
+    return true;
+}
+
+// Skills have no item-database number.
+void switchOffId(SmeltworkReqDialog &dialog)
+{
+    dialog.ZorvexEdit->setEnabled(false);
+    dialog.ZorvexLabel->setEnabled(false);
+}
+
 bool confirmed(QWidget *parent, const QString &question)
 {
     return QMessageBox::warning(parent, caption(), question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
-}
-
-void warn(QWidget *parent, const QString &text)
-{
-    QMessageBox::warning(parent, caption(), text, QMessageBox::Ok);
 }
 
 } // namespace
@@ -146,12 +162,10 @@ void SmeltworkAdminDialogBase::doAction()
 
 void SmeltworkAdminDialogBase::addGroup()
 {
-    if (groups.size() >= MaxListSize) {
-        warn(this, tr("The list of process groups is full: it holds %1 groups, the most the "
-                      "data file can store.")
-                       .arg(MaxListSize));
+    if (isFull(this, groups.size(),
+               tr("The list of process groups is full: it holds %1 groups, the most the "
+                  "data file can store.")))
         return;
-    }
     SmeltworkProcDialog dialog(GroupKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
@@ -197,12 +211,10 @@ void SmeltworkAdminDialogBase::addProc()
                       "Add a process group first."));
         return;
     }
-    if (groups.at(g).procs.size() >= MaxListSize) {
-        warn(this, tr("This process group is full: it holds %1 processes, the most the data "
-                      "file can store.")
-                       .arg(MaxListSize));
+    if (isFull(this, groups.at(g).procs.size(),
+               tr("This process group is full: it holds %1 processes, the most the data "
+                  "file can store.")))
         return;
-    }
     SmeltworkProcDialog dialog(ProcessKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
@@ -258,17 +270,13 @@ void SmeltworkAdminDialogBase::addReq(bool skill)
         return;
     }
     const int g = currentGroup();
-    if (groups.at(g).procs.at(p).reqs.size() >= MaxListSize) {
-        warn(this, tr("This process is full: it holds %1 items/tools and skills, the most the "
-                      "data file can store.")
-                       .arg(MaxListSize));
+    if (isFull(this, groups.at(g).procs.at(p).reqs.size(),
+               tr("This process is full: it holds %1 items/tools and skills, the most the "
+                  "data file can store.")))
         return;
-    }
     SmeltworkReqDialog dialog(this, nullptr, true, smeltworkWindowFlags());
-    if (skill) {
-        dialog.ZorvexEdit->setEnabled(false);
-        dialog.ZorvexLabel->setEnabled(false);
-    }
+    if (skill)
+        switchOffId(dialog);
     if (!dialog.exec())
         return;
     Req req;
@@ -310,8 +318,7 @@ void SmeltworkAdminDialogBase::editReq(bool skill)
     if (isFixed(req))
         dialog.setFixed(true);
     if (skill) {
-        dialog.ZorvexEdit->setEnabled(false);
-        dialog.ZorvexLabel->setEnabled(false);
+        switchOffId(dialog);
     } else {
         dialog.ZorvexEdit->setText(idText(req.id));
     }
