@@ -278,10 +278,7 @@ void SmeltworkAdminDialogBase::loadData()
 
 void SmeltworkAdminDialogBase::saveData()
 {
-    // A file this run could not read completely is kept aside before it is replaced.
-    const bool keepBackup =
-        m_loadReport.status == LoadReport::BadMagic || m_loadReport.status == LoadReport::Damaged;
-    saveCraftingFile(craftingFilePath(), groups, keepBackup);
+    saveCraftingFile(craftingFilePath(), groups, keepsBackup(m_loadReport.status));
 }
 
 int SmeltworkAdminDialogBase::currentGroup() const

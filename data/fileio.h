@@ -32,5 +32,12 @@ bool readWholeFile(const QString &path, QByteArray &bytes);
 // `keepBackup`, and always for an existing file that cannot be read, the old file is first
 // kept as `path` + ".bak" (a second name for it where the file system allows, else a copy).
 // A failed write or backup prints a warning line; a file that cannot be written does not.
+// Whether the save after a load that found `status` keeps the old file as .bak first: a
+// file the load refused or found damaged holds more than what replaces it.
+inline bool keepsBackup(LoadStatus status)
+{
+    return status == LoadStatus::BadMagic || status == LoadStatus::Damaged;
+}
+
 SaveStatus saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write);

@@ -204,10 +204,7 @@ void SmeltworkHelpDialog::loadHelpFile()
 
 void SmeltworkHelpDialog::saveHelpFile()
 {
-    // A file this window could not read completely is kept aside before it is replaced.
-    const bool keepBackup =
-        m_loadReport.status == LoadStatus::BadMagic || m_loadReport.status == LoadStatus::Damaged;
-    saveHelpTopics(helpFilePath(), topics, keepBackup);
+    saveHelpTopics(helpFilePath(), topics, keepsBackup(m_loadReport.status));
 }
 
 void SmeltworkHelpDialog::fillTopicList()
@@ -288,7 +285,7 @@ void SmeltworkHelpDialog::addTopic()
                              QMessageBox::Ok);
         return;
     }
-    SmeltworkTopicDialog dialog(this, nullptr, true, windowFlags());
+    SmeltworkTopicDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     if (dialog.exec() != QDialog::Accepted)
         return;
     HelpTopic topic;
@@ -304,7 +301,7 @@ void SmeltworkHelpDialog::editTopic()
     if (index < 0)
         return;
     qDebug("Editing Topic: #%d", index);
-    SmeltworkTopicDialog dialog(this, nullptr, true, windowFlags());
+    SmeltworkTopicDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     dialog.IDEdit->setText(topics.at(index).id);
     dialog.HeaderEdit->setText(topics.at(index).header);
     if (dialog.exec() != QDialog::Accepted)
@@ -341,7 +338,7 @@ void SmeltworkHelpDialog::editBody()
         return;
     qDebug("Editing Body: #%d", index);
     QTreeWidgetItem *selected = HeaderList->selectedItems().constFirst();
-    SmeltworkEditor editor(this, nullptr, true, windowFlags());
+    SmeltworkEditor editor(this, nullptr, true, smeltworkWindowFlags());
     editor.BodyEdit->setText(topics.at(index).body);
     if (editor.exec() != QDialog::Accepted)
         return;
