@@ -333,10 +333,9 @@ private:
         QStringList warnings;
         {
             LoaderMessages writer; // the save trace is not for the tool's users
-            status = saveAtomically(outPath, false, [&file](QIODevice &device) {
-                return file.kind == SmeltFile::Crafting ? writeCraftingData(device, file.groups)
-                                                        : writeHelpTopics(device, file.topics);
-            });
+            status = file.kind == SmeltFile::Crafting
+                         ? saveCraftingFile(outPath, file.groups, false)
+                         : saveHelpTopics(outPath, file.topics, false);
             warnings = writer.lines();
         }
         for (const QString &warning : std::as_const(warnings))
