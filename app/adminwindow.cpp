@@ -2,6 +2,8 @@
 
 #include "appicon.h"
 #include "helpwindow.h"
+#include "messagebox.h"
+#include "reqrow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
-#include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStringListModel>
@@ -20,9 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Requirement list columns; the last two are hidden and map a row back to its record.
-enum ReqColumn { NameColumn, MultiplierColumn, HiddenColumnA, HiddenColumnB, ReqColumnCount };
 
 QComboBox *makeCombo(QWidget *parent, const char *name)
 {
@@ -51,30 +49,6 @@ void setEntries(QComboBox *combo, const QStringList &entries)
     combo->clear();
     combo->addItems(entries);
 }
-
-// A requirement row. The lists sort by name; Qt's own comparison copies both texts into
-// QVariants first, which was most of the cost of sorting 65,535 rows. The name is kept
-// beside the column text (shared, not copied) and compared as Qt compares it, with
-// QString::localeAwareCompare. Rows are rebuilt by the fillers, never edited in place.
-class ReqItem : public QTreeWidgetItem
-{
-public:
-    static constexpr int Type = QTreeWidgetItem::UserType + 1;
-
-    explicit ReqItem(const QStringList &texts) : QTreeWidgetItem(texts, Type), m_name(texts.at(0))
-    {}
-
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const QTreeWidget *list = treeWidget();
-        if (other.type() != Type || !list || list->sortColumn() != NameColumn)
-            return QTreeWidgetItem::operator<(other);
-        return m_name.localeAwareCompare(static_cast<const ReqItem &>(other).m_name) < 0;
-    }
-
-private:
-    QString m_name;
-};
 
 // Fusion, except that a combo box drops its list below itself instead of laying it over
 // the box: for the overlay Qt measures every entry each time the list opens, to make it as
@@ -257,21 +231,16 @@ void SmeltworkAdminDialogBase::loadData()
     case LoadReport::NotOpened:
         break;
     case LoadReport::BadMagic:
-        QMessageBox::warning(this, QStringLiteral("SmeltworkAdmin"),
-                             tr("Unable to load data file: Format not recognized"),
-                             QMessageBox::Ok);
+        SmeltworkMessageBox::warning(this, tr("Unable to load data file: Format not recognized"));
         break;
     case LoadReport::Damaged:
-        QMessageBox::warning(
-            this, QStringLiteral("SmeltworkAdmin"),
-            tr("The data file is damaged: it ends early or holds impossible lengths.\n"
-               "Recovered %1 process groups, %2 processes and %3 items/tools and skills; "
-               "the rest could not be read.\n"
-               "The damaged file will be kept as Smeltwork.dat.bak when the data is saved.")
-                .arg(m_loadReport.groups)
-                .arg(m_loadReport.procs)
-                .arg(m_loadReport.reqs),
-            QMessageBox::Ok);
+        SmeltworkMessageBox::warning(
+            this, tr("The data file is damaged: it ends early or holds impossible lengths.\n"
+                     "Recovered %1, %2 and %3; the rest could not be read.\n"
+                     "The damaged file will be kept as Smeltwork.dat.bak when the data is saved.")
+                      .arg(tr("%n process group(s)", nullptr, m_loadReport.groups),
+                           tr("%n process(es)", nullptr, m_loadReport.procs),
+                           tr("%n item(s)/tool(s) and skill(s)", nullptr, m_loadReport.reqs)));
         break;
     }
 }
@@ -333,13 +302,7 @@ void SmeltworkAdminDialogBase::fillReqLists()
     const QList<Req> &reqs = groups.at(g).procs.at(p).reqs;
     for (int k = 0; k < reqs.size(); ++k) {
         const Req &req = reqs.at(k);
-        const QString position = QString::number(k);
-        if (req.type == 0) {
-            items.append(new ReqItem(
-                {req.name, req.multiplier, QString::number(quint32(req.id)), position}));
-        } else {
-            skills.append(new ReqItem({req.name, req.multiplier, position, QString()}));
-        }
+        (req.type == 0 ? items : skills).append(new ReqRow(req, k));
     }
     addSortedRows(ItemsList, items);
     addSortedRows(SkillsList, skills);

@@ -96,14 +96,15 @@ private:
     // The actions behind doAction(), one per record kind (actions.cpp).
     void addGroup();
     void deleteGroup();
-    void editGroup();
+    void editGroupAction();
     void addProc();
     void deleteProc();
-    void editProc();
+    void editProcAction();
     void addReq(bool skill);
     void deleteReq(bool skill);
-    void editReq(bool skill);
+    void editReqAction(bool skill);
     int currentReq(bool skill) const;
+    bool refusedAsFull(qsizetype size, const QString &message);
 
     LoadReport m_loadReport;
 };

@@ -2,9 +2,10 @@
 
 #include "appicon.h"
 #include "dialogkit.h"
+#include "editing.h"
 #include "editor.h"
+#include "messagebox.h"
 #include "topicdialog.h"
-#include "trace.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -12,7 +13,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -186,18 +186,14 @@ void SmeltworkHelpDialog::loadHelpFile()
     case LoadStatus::NotOpened:
         break;
     case LoadStatus::BadMagic:
-        QMessageBox::warning(this, tr("SmeltworkAdmin"),
-                             tr("Unable to load help file: Format not recognized"),
-                             QMessageBox::Ok);
+        SmeltworkMessageBox::warning(this, tr("Unable to load help file: Format not recognized"));
         break;
     case LoadStatus::Damaged:
-        QMessageBox::warning(
-            this, tr("SmeltworkAdmin"),
-            tr("The help file is damaged: it ends early or holds impossible lengths.\n"
-               "Recovered %1 topics; the rest could not be read.\n"
-               "The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.")
-                .arg(m_loadReport.topics),
-            QMessageBox::Ok);
+        SmeltworkMessageBox::warning(
+            this, tr("The help file is damaged: it ends early or holds impossible lengths.\n"
+                     "Recovered %n topic(s); the rest could not be read.\n"
+                     "The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.",
+                     nullptr, m_loadReport.topics));
         break;
     }
 }
@@ -212,36 +208,22 @@ void SmeltworkHelpDialog::fillTopicList()
     // Inserting into a sorting view re-sorts later, item by item; sort once at the end.
     HeaderList->setSortingEnabled(false);
     HeaderList->clear();
-    if (topics.isEmpty()) {
-        HeaderList->setSortingEnabled(true);
-        return;
-    }
-
-    const bool trace = traceEnabled();
+    const QList<int> parents = topicParents(topics);
+    QList<QTreeWidgetItem *> items;
+    items.reserve(topics.size());
     QList<QTreeWidgetItem *> topLevel;
-    QList<QTreeWidgetItem *> parents;
-    QTreeWidgetItem *parent = nullptr;
     for (int i = 0; i < topics.size(); ++i) {
         const HelpTopic &topic = topics.at(i);
-        const TopicIdNumber number = splitTopicId(topic.id);
-        if (trace)
-            qDebug("IDTest: %.2f - %d = %.2f", number.value, number.whole, number.fraction);
         auto *item = new TopicItem({topic.header, topic.id, QString::number(i)});
-        if (number.fraction > 0 && parent) {
-            if (parent->childCount() == 0)
-                parents.append(parent);
-            parent->addChild(item);
-        } else {
-            // A sub-topic before every whole-number topic has no parent to go under; it
-            // stands at the top level, but sub-topics after it do not go under it.
+        items.append(item);
+        if (parents.at(i) < 0)
             topLevel.append(item);
-            if (number.fraction <= 0)
-                parent = item;
-        }
+        else
+            items.at(parents.at(i))->addChild(item);
     }
     HeaderList->addTopLevelItems(topLevel);
-    for (QTreeWidgetItem *item : std::as_const(parents))
-        item->setExpanded(true);
+    for (QTreeWidgetItem *item : std::as_const(topLevel))
+        item->setExpanded(item->childCount() > 0);
     HeaderList->setSortingEnabled(true);
 }
 
@@ -277,12 +259,10 @@ void SmeltworkHelpDialog::topicSelected()
 void SmeltworkHelpDialog::addTopic()
 {
     // The file counts topics in 16 bits; one more could not be saved.
-    if (topics.size() >= MaxHelpTopics) {
-        QMessageBox::warning(this, tr("SmeltworkAdmin"),
-                             tr("The help file cannot hold more than %1 topics.\n"
-                                "Delete a topic before adding another one.")
-                                 .arg(MaxHelpTopics),
-                             QMessageBox::Ok);
+    if (roomFor(topics.size()) != EditResult::Done) {
+        SmeltworkMessageBox::warning(this, tr("The help file cannot hold more than %n topic(s).\n"
+                                              "Delete a topic before adding another one.",
+                                              nullptr, int(MaxHelpTopics)));
         return;
     }
     SmeltworkTopicDialog dialog(this, nullptr, true, smeltworkWindowFlags());
@@ -323,9 +303,11 @@ void SmeltworkHelpDialog::deleteTopic()
     // One pass over both arguments, so a "%2" in the header stays as it is.
     const QString question =
         tr("Really delete help topic \"%1\" (%2)?").arg(topic.header, topic.id);
-    const auto answer = QMessageBox::warning(this, tr("SmeltworkAdmin"), question,
-                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    const auto answer =
+        SmeltworkMessageBox::warning(this, question, SmeltworkMessageBox::Yes |
+                                                         SmeltworkMessageBox::No,
+                                     SmeltworkMessageBox::No);
+    if (answer != SmeltworkMessageBox::Yes)
         return;
     topics.removeAt(index);
     fillTopicList();

@@ -210,8 +210,8 @@ public:
                         SmeltworkTool::tr("expected an array, found %1").arg(typeName(value)));
         out = value.toArray();
         if (out.size() > MaxListSize)
-            return fail(path, SmeltworkTool::tr("%1 entries, but the file holds at most %2")
-                                  .arg(out.size())
+            return fail(path, SmeltworkTool::tr("%n value(s), but the file holds at most %1",
+                                                nullptr, int(out.size()))
                                   .arg(MaxListSize));
         return true;
     }

@@ -1,4 +1,5 @@
 #include "smelttool.h"
+#include "translations.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,6 +8,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    installTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("smeltwork-tool"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SMELTWORK_VERSION));
     // The loaders trace every record; the tool's output must be the dump or the JSON alone,

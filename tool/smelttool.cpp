@@ -191,10 +191,10 @@ public:
         }
         if (operands.size() != command->arguments)
             return usageError(
-                SmeltworkTool::tr("%1 takes %2 argument(s), %3 given; see \"smeltwork-tool %1 "
-                                  "--help\"")
+                SmeltworkTool::tr("%1 takes %n argument(s), %2 given; see \"smeltwork-tool %1 "
+                                  "--help\"",
+                                  nullptr, command->arguments)
                     .arg(QLatin1String(command->name))
-                    .arg(command->arguments)
                     .arg(operands.size()));
 
         const QByteArray name = command->name;
@@ -260,14 +260,14 @@ private:
         if (kind == SmeltFile::Crafting) {
             const LoadReport report = readCraftingData(bytes, read.groups);
             damaged = report.status != LoadStatus::Loaded;
-            damage = SmeltworkTool::tr("groups: %1, processes: %2, requirements: %3")
-                         .arg(report.groups)
-                         .arg(report.procs)
-                         .arg(report.reqs);
+            damage = SmeltworkTool::tr("%1, %2, %3")
+                         .arg(SmeltworkTool::tr("%n group(s)", nullptr, report.groups),
+                              SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
+                              SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
         } else {
             const HelpLoadReport report = readHelpTopics(bytes, read.topics);
             damaged = report.status != LoadStatus::Loaded;
-            damage = SmeltworkTool::tr("topics: %1").arg(report.topics);
+            damage = SmeltworkTool::tr("%n topic(s)", nullptr, report.topics);
         }
         file = std::move(read);
         if (!damaged)

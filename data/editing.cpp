@@ -1,0 +1,259 @@
+#include "editing.h"
+
+#include "trace.h"
+
+#include <algorithm>
+#include <set>
+
+quint8 qlOfText(const QString &text)
+{
+    constexpr int HighestStoredQl = 255;
+    return quint8(std::clamp(text.toInt(nullptr, 10), 0, HighestStoredQl));
+}
+
+QString idText(qint32 id)
+{
+    return QStringLiteral("%1").arg(quint32(id));
+}
+
+qint32 idOfText(const QString &text)
+{
+    bool ok = false;
+    const qint32 id = text.toInt(&ok, 10);
+    if (ok)
+        return id;
+    // What idText() shows for a negative id reads back as that id.
+    const quint32 bits = text.toUInt(&ok, 10);
+    return ok ? qint32(bits) : 0;
+}
+
+bool reqNameBefore(const QString &a, const QString &b)
+{
+    return a.localeAwareCompare(b) < 0;
+}
+
+namespace {
+
+// A line edit never hands back a null text, so an empty one keeps a null text null.
+QString keptText(const QString &typed, const QString &old)
+{
+    return typed.isEmpty() && old.isEmpty() ? old : typed;
+}
+
+void readQls(const ProcFields &fields, Proc &proc)
+{
+    if (fields.special) {
+        proc.minQL = qlOfText(fields.minQl);
+        proc.maxQL = proc.minQL;
+    } else {
+        proc.maxQL = qlOfText(fields.maxQl);
+        proc.minQL = qlOfText(fields.minQl);
+    }
+}
+
+QString multiplierOf(const ReqFields &fields, const QString &old)
+{
+    return fields.fixed ? QStringLiteral("0") : keptText(fields.multiplier, old);
+}
+
+} // namespace
+
+ProcGroup newGroup(const QString &name)
+{
+    ProcGroup group{QStringLiteral(""), {}};
+    editGroup(group, name);
+    return group;
+}
+
+Proc newProc(const ProcFields &fields)
+{
+    Proc proc{QStringLiteral(""), 0, 0, {}};
+    editProc(proc, fields);
+    return proc;
+}
+
+Req newReq(const ReqFields &fields, bool skill)
+{
+    Req req{QStringLiteral(""), QStringLiteral(""), qint8(skill ? 1 : 0), 0};
+    editReq(req, fields);
+    return req;
+}
+
+void editGroup(ProcGroup &group, const QString &name)
+{
+    group.name = keptText(name, group.name);
+}
+
+void editProc(Proc &proc, const ProcFields &fields)
+{
+    proc.name = keptText(fields.name, proc.name);
+    readQls(fields, proc);
+}
+
+void editReq(Req &req, const ReqFields &fields)
+{
+    req.name = keptText(fields.name, req.name);
+    req.multiplier = multiplierOf(fields, req.multiplier);
+    if (req.type == 0)
+        req.id = idOfText(fields.id);
+}
+
+bool operator==(const RecordPath &a, const RecordPath &b)
+{
+    return a.group == b.group && a.proc == b.proc && a.req == b.req;
+}
+
+ProcGroup *groupAt(CraftingData &data, int g)
+{
+    return g >= 0 && g < data.size() ? &data[g] : nullptr;
+}
+
+Proc *procAt(CraftingData &data, int g, int p)
+{
+    ProcGroup *group = groupAt(data, g);
+    return group && p >= 0 && p < group->procs.size() ? &group->procs[p] : nullptr;
+}
+
+Req *reqAt(CraftingData &data, int g, int p, int k)
+{
+    Proc *proc = procAt(data, g, p);
+    return proc && k >= 0 && k < proc->reqs.size() ? &proc->reqs[k] : nullptr;
+}
+
+EditResult roomFor(qsizetype size)
+{
+    return size < MaxListSize ? EditResult::Done : EditResult::ListFull;
+}
+
+namespace {
+
+template <typename Record> EditResult appendTo(QList<Record> *list, const Record &record)
+{
+    if (!list)
+        return EditResult::NoRecord;
+    const EditResult room = roomFor(list->size());
+    if (room == EditResult::Done)
+        list->append(record);
+    return room;
+}
+
+template <typename Record> EditResult removeFrom(QList<Record> *list, int at)
+{
+    if (!list || at < 0 || at >= list->size())
+        return EditResult::NoRecord;
+    list->removeAt(at);
+    return EditResult::Done;
+}
+
+} // namespace
+
+EditResult appendGroup(CraftingData &data, const ProcGroup &group)
+{
+    return appendTo(&data, group);
+}
+
+EditResult appendProc(CraftingData &data, int g, const Proc &proc)
+{
+    ProcGroup *group = groupAt(data, g);
+    return appendTo(group ? &group->procs : nullptr, proc);
+}
+
+EditResult appendReq(CraftingData &data, int g, int p, const Req &req)
+{
+    Proc *proc = procAt(data, g, p);
+    return appendTo(proc ? &proc->reqs : nullptr, req);
+}
+
+EditResult removeRecord(CraftingData &data, const RecordPath &path)
+{
+    if (path.proc < 0)
+        return removeFrom(&data, path.group);
+    if (path.req < 0) {
+        ProcGroup *group = groupAt(data, path.group);
+        return removeFrom(group ? &group->procs : nullptr, path.proc);
+    }
+    Proc *proc = procAt(data, path.group, path.proc);
+    return removeFrom(proc ? &proc->reqs : nullptr, path.req);
+}
+
+namespace {
+
+// Puts `list` in ascending order of names, stable, with QString::compare (UTF-16 code
+// units, so capitals come first). The trace tells for every record, in list order, where
+// it was inserted into the growing sorted list: before the first record whose name is
+// strictly greater, or at the end. That working list is a search tree of positions, so
+// each insertion point is found by a binary search instead of a walk, and the records
+// themselves are moved only once, into their final places.
+template <typename Record> void sortByName(QList<Record> &list)
+{
+    const bool trace = traceEnabled();
+    auto nameBefore = [&list](qsizetype a, qsizetype b) {
+        return list.at(a).name.compare(list.at(b).name) < 0;
+    };
+    std::multiset<qsizetype, decltype(nameBefore)> working(nameBefore);
+
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        // The first record with a greater name; records with equal names stay before it,
+        // so the new one goes behind them and the sort is stable.
+        const auto next = working.upper_bound(i);
+        if (trace) {
+            const QByteArray name = traceText(list.at(i).name);
+            if (next == working.end()) {
+                qDebug("%s appended.", name.constData());
+            } else {
+                qDebug("%s comes before %s (r = %d)", name.constData(),
+                       traceText(list.at(*next).name).constData(), 1);
+            }
+        }
+        working.emplace_hint(next, i);
+    }
+
+    qDebug("List sorted, saving...");
+    QList<Record> sorted;
+    sorted.reserve(list.size());
+    for (const qsizetype i : working)
+        sorted.append(std::move(list[i]));
+    list = std::move(sorted);
+}
+
+} // namespace
+
+void sortGroups(CraftingData &data)
+{
+    qDebug("Sorting ProcGroupList:");
+    sortByName(data);
+}
+
+EditResult sortProcs(CraftingData &data, int g)
+{
+    ProcGroup *group = groupAt(data, g);
+    if (!group)
+        return EditResult::NoRecord;
+    if (traceEnabled())
+        qDebug("Sorting ProcessList (%s):", traceText(group->name).constData());
+    sortByName(group->procs);
+    return EditResult::Done;
+}
+
+QList<int> topicParents(const HelpTopics &topics)
+{
+    const bool trace = traceEnabled();
+    QList<int> parents;
+    parents.reserve(topics.size());
+    int parent = -1;
+    for (int i = 0; i < topics.size(); ++i) {
+        const TopicIdNumber number = splitTopicId(topics.at(i).id);
+        if (trace)
+            qDebug("IDTest: %.2f - %d = %.2f", number.value, number.whole, number.fraction);
+        if (number.fraction > 0 && parent >= 0) {
+            parents.append(parent);
+            continue;
+        }
+        // A sub-topic before every whole-number topic has no parent to go under; it stands
+        // at the top level, but sub-topics after it do not go under it.
+        parents.append(-1);
+        if (number.fraction <= 0)
+            parent = i;
+    }
+    return parents;
+}

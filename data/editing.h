@@ -1,0 +1,96 @@
+#pragma once
+
+// The editing rules of both windows, without any widget: how the values a user left in a
+// dialog become a record, where records are added and removed, how lists are sorted and how
+// help topics hang in their tree. The windows read their dialogs, call these and refill.
+
+#include "helpfile.h"
+#include "records.h"
+
+#include <QList>
+#include <QString>
+
+// What the process dialog holds when it is accepted: the texts its fields show.
+struct ProcFields
+{
+    QString name;
+    QString maxQl; // the spin boxes' texts, which are what the user accepted
+    QString minQl;
+    bool special = false;
+};
+
+// What the requirement dialog holds when it is accepted.
+struct ReqFields
+{
+    QString name;
+    QString multiplier;
+    bool fixed = false;
+    QString id; // the ID field's text; only items/tools take it
+};
+
+// A QL typed as text: a decimal integer, anything else 0; kept within the byte a record
+// has for it, so the dialog's highest QL (300) is stored as the highest storable one.
+quint8 qlOfText(const QString &text);
+
+// The item-database id as the ID field shows it: its 32 bits as an unsigned number.
+QString idText(qint32 id);
+// The id a typed text stands for: a decimal integer; one from 2,147,483,648 to
+// 4,294,967,295 is the 32-bit value idText() shows that way; anything else is 0.
+qint32 idOfText(const QString &text);
+
+// The order of requirement rows on screen: by name, as the user's language sorts.
+bool reqNameBefore(const QString &a, const QString &b);
+
+// Records made from a dialog's values. A new record's name is the typed text, never null.
+ProcGroup newGroup(const QString &name);
+Proc newProc(const ProcFields &fields);
+// A skill takes no id from the dialog: it has none.
+Req newReq(const ReqFields &fields, bool skill);
+
+// Records changed by an accepted Edit. A field the user left empty keeps a null text null,
+// so opening and accepting a record never changes the file. A requirement's type stays,
+// and only an item/tool (type 0) takes the id.
+void editGroup(ProcGroup &group, const QString &name);
+void editProc(Proc &proc, const ProcFields &fields);
+void editReq(Req &req, const ReqFields &fields);
+
+// Where a record stands: its group, process and requirement positions; -1 below its level.
+struct RecordPath
+{
+    int group = -1;
+    int proc = -1;
+    int req = -1;
+};
+bool operator==(const RecordPath &a, const RecordPath &b);
+
+// The record at a position, or null when there is none.
+ProcGroup *groupAt(CraftingData &data, int g);
+Proc *procAt(CraftingData &data, int g, int p);
+Req *reqAt(CraftingData &data, int g, int p, int k);
+
+enum class EditResult {
+    Done,
+    NoRecord, // nothing at the position, or no parent to add to
+    ListFull, // the list already holds as many records as the file can count
+};
+
+// Whether a record can be added to a list of `size` records.
+EditResult roomFor(qsizetype size);
+// Appends at the end of a list, as every Add does.
+EditResult appendGroup(CraftingData &data, const ProcGroup &group);
+EditResult appendProc(CraftingData &data, int g, const Proc &proc);
+EditResult appendReq(CraftingData &data, int g, int p, const Req &req);
+// Removes the record at `path` (the deepest level given) with everything it holds.
+EditResult removeRecord(CraftingData &data, const RecordPath &path);
+
+// Put the groups, or the processes of group `g`, in ascending order of their names by
+// QString::compare (capitals first), keeping records of equal names in their order, and
+// print the sort trace from the header line to "List sorted, saving...".
+void sortGroups(CraftingData &data);
+EditResult sortProcs(CraftingData &data, int g);
+
+// The help tree: for each topic, the index of the topic it hangs below, or -1 for the top
+// level. A topic whose id has a positive fraction hangs below the nearest top-level topic
+// before it in the list; before the first one it stands at the top. Prints one "IDTest"
+// line per topic.
+QList<int> topicParents(const HelpTopics &topics);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QFlags>
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// Every warning, question and information box of the program opens here: one place that
+// sets the caption ("SmeltworkAdmin") and the buttons, and one place where a test answers
+// boxes before they open and reads afterwards what they said.
+class SmeltworkMessageBox
+{
+    Q_DECLARE_TR_FUNCTIONS(SmeltworkMessageBox)
+
+public:
+    enum Button {
+        NoButton = 0,
+        Ok = 0x1,
+        Yes = 0x2,
+        No = 0x4,
+        Retry = 0x8,   // "&Retry"
+        SaveAs = 0x10, // "Save &As..."
+        Discard = 0x20, // "&Discard changes"
+    };
+    Q_DECLARE_FLAGS(Buttons, Button)
+
+    enum Icon { Warning, Question, Information };
+
+    // A box as it was asked for, with the answer it gave.
+    struct Shown
+    {
+        Icon icon = Warning;
+        QString text;
+        QString informative;
+        Buttons buttons;
+        Button answer = NoButton;
+    };
+
+    // The box's answer is the button pressed; a box closed by Escape or its title bar answers
+    // No where it has No, else its only or last button.
+    static Button warning(QWidget *parent, const QString &text, Buttons buttons = Ok,
+                          Button defaultButton = NoButton, const QString &informative = {});
+    static Button question(QWidget *parent, const QString &text, Buttons buttons = Buttons(Yes) | No,
+                           Button defaultButton = NoButton, const QString &informative = {});
+    static void information(QWidget *parent, const QString &text,
+                            const QString &informative = {});
+
+    // For tests. While a script is set, no box opens: each takes the next answer of
+    // `answers` (a box without one left takes its Escape answer) and is added to `log`.
+    // Null pointers show real boxes again.
+    static void setScript(QList<Button> *answers, QList<Shown> *log);
+
+private:
+    static Button show(QWidget *parent, const Shown &box, Button defaultButton);
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(SmeltworkMessageBox::Buttons)

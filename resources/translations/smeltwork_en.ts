@@ -1,0 +1,120 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+    <context>
+        <name>SmeltworkAdminDialogBase</name>
+        <message numerus="yes">
+            <source>The list of process groups is full: it holds %n group(s), the most the data file can store.</source>
+            <translation>
+                <numerusform>The list of process groups is full: it holds %n group, the most the data file can store.</numerusform>
+                <numerusform>The list of process groups is full: it holds %n groups, the most the data file can store.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>This process group is full: it holds %n process(es), the most the data file can store.</source>
+            <translation>
+                <numerusform>This process group is full: it holds %n process, the most the data file can store.</numerusform>
+                <numerusform>This process group is full: it holds %n processes, the most the data file can store.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>This process is full: it holds %n item(s)/tool(s) and skill(s), the most the data file can store.</source>
+            <translation>
+                <numerusform>This process is full: it holds %n item/tool and skill, the most the data file can store.</numerusform>
+                <numerusform>This process is full: it holds %n items/tools and skills, the most the data file can store.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n process group(s)</source>
+            <translation>
+                <numerusform>%n process group</numerusform>
+                <numerusform>%n process groups</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n process(es)</source>
+            <translation>
+                <numerusform>%n process</numerusform>
+                <numerusform>%n processes</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n item(s)/tool(s) and skill(s)</source>
+            <translation>
+                <numerusform>%n item/tool and skill</numerusform>
+                <numerusform>%n items/tools and skills</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
+        <name>SmeltworkHelpDialog</name>
+        <message numerus="yes">
+            <source>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topic(s); the rest could not be read.
+The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</source>
+            <translation>
+                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topic; the rest could not be read.
+The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</numerusform>
+                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topics; the rest could not be read.
+The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The help file cannot hold more than %n topic(s).
+Delete a topic before adding another one.</source>
+            <translation>
+                <numerusform>The help file cannot hold more than %n topic.
+Delete a topic before adding another one.</numerusform>
+                <numerusform>The help file cannot hold more than %n topics.
+Delete a topic before adding another one.</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
+        <name>SmeltworkTool</name>
+        <message numerus="yes">
+            <source>%1 takes %n argument(s), %2 given; see "smeltwork-tool %1 --help"</source>
+            <translation>
+                <numerusform>%1 takes %n argument, %2 given; see "smeltwork-tool %1 --help"</numerusform>
+                <numerusform>%1 takes %n arguments, %2 given; see "smeltwork-tool %1 --help"</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n group(s)</source>
+            <translation>
+                <numerusform>%n group</numerusform>
+                <numerusform>%n groups</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n process(es)</source>
+            <translation>
+                <numerusform>%n process</numerusform>
+                <numerusform>%n processes</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n requirement(s)</source>
+            <translation>
+                <numerusform>%n requirement</numerusform>
+                <numerusform>%n requirements</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n topic(s)</source>
+            <translation>
+                <numerusform>%n topic</numerusform>
+                <numerusform>%n topics</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n value(s), but the file holds at most %1</source>
+            <translation>
+                <numerusform>%n value, but the file holds at most %1</numerusform>
+                <numerusform>%n values, but the file holds at most %1</numerusform>
+            </translation>
+        </message>
+    </context>
+</TS>
