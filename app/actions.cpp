@@ -210,10 +210,11 @@ void SmeltworkAdminDialogBase::addReq(bool skill)
         return;
     }
     const int g = currentGroup();
-    if (refusedAsFull(groups.at(g).procs.at(p).reqs.size(),
-                      tr("This process is full: it holds %n item(s)/tool(s) and skill(s), the most the "
-                         "data file can store.",
-                         nullptr, int(MaxListSize))))
+    if (refusedAsFull(
+            groups.at(g).procs.at(p).reqs.size(),
+            tr("This process is full: it holds %n item(s)/tool(s) and skill(s), the most the "
+               "data file can store.",
+               nullptr, int(MaxListSize))))
         return;
     SmeltworkReqDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     if (skill)

@@ -78,6 +78,24 @@ void addSortedRows(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
     list->header()->setSectionsClickable(false);
 }
 
+// Makes the name and multiplier columns as wide as their widest text, header included.
+void fitColumns(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
+{
+    const QFontMetrics metrics(list->font());
+    const int padding =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    for (const int column : {NameColumn, MultiplierColumn}) {
+        int widest = 0;
+        for (const QTreeWidgetItem *row : rows)
+            widest = std::max(widest, metrics.horizontalAdvance(row->text(column)));
+        // The first column also holds the space of the tree's root decoration.
+        const int indent =
+            column == NameColumn && list->rootIsDecorated() ? list->indentation() : 0;
+        list->header()->resizeSection(
+            column, std::max(list->header()->sectionSizeHint(column), widest + padding + indent));
+    }
+}
+
 } // namespace
 
 SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *name, bool modal,
@@ -150,12 +168,10 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     list->setHeaderLabels({tr("Name"), tr("Multiplier"), QString(), QString()});
     QHeaderView *header = list->header();
     header->setStretchLastSection(false);
-    header->setSectionResizeMode(NameColumn, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
-    // Qt measures up to 1,000 rows each time it sizes these columns, and opening the
-    // window sizes them about a dozen times: with 65,535 rows that cost over 0.1 s.
-    // Real processes have a few dozen requirements at most, so this changes nothing for them.
-    header->setResizeContentsPrecision(100);
+    // Sized to their widest text by each refill (fitColumns): Qt's own sizing to contents
+    // measures only some of the rows, and does it again at every layout.
+    header->setSectionResizeMode(NameColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(MultiplierColumn, QHeaderView::Fixed);
     for (int column : {HiddenColumnA, HiddenColumnB}) {
         header->setSectionResizeMode(column, QHeaderView::Fixed);
         header->resizeSection(column, 0);
@@ -292,20 +308,17 @@ void SmeltworkAdminDialogBase::fillReqLists()
 {
     ItemsList->clear();
     SkillsList->clear();
-    const int g = currentGroup();
-    const int p = currentProc();
-    if (g < 0 || p < 0)
-        return;
-
     QList<QTreeWidgetItem *> items;
     QList<QTreeWidgetItem *> skills;
-    const QList<Req> &reqs = groups.at(g).procs.at(p).reqs;
-    for (int k = 0; k < reqs.size(); ++k) {
-        const Req &req = reqs.at(k);
-        (req.type == 0 ? items : skills).append(new ReqRow(req, k));
+    if (const int p = currentProc(); p >= 0) {
+        const QList<Req> &reqs = groups.at(currentGroup()).procs.at(p).reqs;
+        for (int k = 0; k < reqs.size(); ++k)
+            (reqs.at(k).type == 0 ? items : skills).append(new ReqRow(reqs.at(k), k));
     }
     addSortedRows(ItemsList, items);
     addSortedRows(SkillsList, skills);
+    fitColumns(ItemsList, items);
+    fitColumns(SkillsList, skills);
 }
 
 void SmeltworkAdminDialogBase::selectProcGrp(int)

@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QVBoxLayout>
+#include <limits>
 
 Qt::WindowFlags smeltworkWindowFlags()
 {
@@ -29,6 +31,13 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
     auto *label = makeNamed<QLabel>(parent, name);
     label->setText(text);
     return label;
+}
+
+QLineEdit *makeLineEdit(QWidget *parent, const char *name)
+{
+    auto *edit = makeNamed<QLineEdit>(parent, name);
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)

@@ -9,6 +9,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLayout;
+class QLineEdit;
 class QPushButton;
 class QSpacerItem;
 class QWidget;
@@ -33,6 +34,8 @@ template <class Widget> Widget *makeNamed(QWidget *parent, const char *name)
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text);
+// A line edit that takes text of any length: what a file holds must survive Edit + OK.
+QLineEdit *makeLineEdit(QWidget *parent, const char *name);
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text);
 
 // A layout with its spacing and (equal) margins; set on `owner` when one is given.

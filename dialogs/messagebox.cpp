@@ -6,15 +6,14 @@
 
 namespace {
 
-QList<SmeltworkMessageBox::Button> *scriptedAnswers = nullptr;
-QList<SmeltworkMessageBox::Shown> *scriptLog = nullptr;
+SmeltworkMessageBox::Script script;
 
 using Button = SmeltworkMessageBox::Button;
 
 // The buttons in the order they are offered.
-constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry, SmeltworkMessageBox::SaveAs,
+constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry,   SmeltworkMessageBox::SaveAs,
                                  SmeltworkMessageBox::Discard, SmeltworkMessageBox::Yes,
-                                 SmeltworkMessageBox::No, SmeltworkMessageBox::Ok};
+                                 SmeltworkMessageBox::No,      SmeltworkMessageBox::Ok};
 
 // What Escape or the title bar's close button answers.
 Button escapeAnswer(SmeltworkMessageBox::Buttons buttons)
@@ -43,7 +42,8 @@ QAbstractButton *addButton(QMessageBox &box, Button button)
     case SmeltworkMessageBox::SaveAs:
         return box.addButton(SmeltworkMessageBox::tr("Save &As..."), QMessageBox::ActionRole);
     case SmeltworkMessageBox::Discard:
-        return box.addButton(SmeltworkMessageBox::tr("&Discard changes"), QMessageBox::DestructiveRole);
+        return box.addButton(SmeltworkMessageBox::tr("&Discard changes"),
+                             QMessageBox::DestructiveRole);
     case SmeltworkMessageBox::NoButton:
         break;
     }
@@ -85,22 +85,18 @@ void SmeltworkMessageBox::information(QWidget *parent, const QString &text,
     show(parent, {Information, text, informative, Ok, NoButton}, Ok);
 }
 
-void SmeltworkMessageBox::setScript(QList<Button> *answers, QList<Shown> *log)
+void SmeltworkMessageBox::setScript(const Script &newScript)
 {
-    scriptedAnswers = answers;
-    scriptLog = log;
+    script = newScript;
 }
 
 SmeltworkMessageBox::Button SmeltworkMessageBox::show(QWidget *parent, const Shown &box,
                                                       Button defaultButton)
 {
-    if (scriptedAnswers) {
+    if (script) {
         Shown shown = box;
-        shown.answer = scriptedAnswers->isEmpty() ? escapeAnswer(box.buttons)
-                                                  : scriptedAnswers->takeFirst();
-        if (scriptLog)
-            scriptLog->append(shown);
-        return shown.answer;
+        shown.answer = escapeAnswer(box.buttons);
+        return script(shown);
     }
 
     QMessageBox dialog(iconOf(box.icon), tr("SmeltworkAdmin"), box.text, QMessageBox::NoButton,

@@ -4,6 +4,7 @@
 #include <QFlags>
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -20,8 +21,8 @@ public:
         Ok = 0x1,
         Yes = 0x2,
         No = 0x4,
-        Retry = 0x8,   // "&Retry"
-        SaveAs = 0x10, // "Save &As..."
+        Retry = 0x8,    // "&Retry"
+        SaveAs = 0x10,  // "Save &As..."
         Discard = 0x20, // "&Discard changes"
     };
     Q_DECLARE_FLAGS(Buttons, Button)
@@ -42,15 +43,16 @@ public:
     // No where it has No, else its only or last button.
     static Button warning(QWidget *parent, const QString &text, Buttons buttons = Ok,
                           Button defaultButton = NoButton, const QString &informative = {});
-    static Button question(QWidget *parent, const QString &text, Buttons buttons = Buttons(Yes) | No,
-                           Button defaultButton = NoButton, const QString &informative = {});
-    static void information(QWidget *parent, const QString &text,
-                            const QString &informative = {});
+    static Button question(QWidget *parent, const QString &text,
+                           Buttons buttons = Buttons(Yes) | No, Button defaultButton = NoButton,
+                           const QString &informative = {});
+    static void information(QWidget *parent, const QString &text, const QString &informative = {});
 
-    // For tests. While a script is set, no box opens: each takes the next answer of
-    // `answers` (a box without one left takes its Escape answer) and is added to `log`.
-    // Null pointers show real boxes again.
-    static void setScript(QList<Button> *answers, QList<Shown> *log);
+    // For tests. While a script is set, no box opens: the script is given each box, with the
+    // answer Escape would give, and returns the button pressed. An empty one shows real
+    // boxes again.
+    using Script = std::function<Button(const Shown &box)>;
+    static void setScript(const Script &script);
 
 private:
     static Button show(QWidget *parent, const Shown &box, Button defaultButton);

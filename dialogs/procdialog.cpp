@@ -49,7 +49,7 @@ void SmeltworkProcDialog::buildWidgets(bool processForm)
 
     NameRowLayout = makeLayout<QHBoxLayout>(6, 0);
     NameLabel = makeLabel(MainFrame, "NameLabel", tr("Name"));
-    NameEdit = makeNamed<QLineEdit>(MainFrame, "NameEdit");
+    NameEdit = makeLineEdit(MainFrame, "NameEdit");
     NameRowLayout->addWidget(NameLabel);
     NameRowLayout->addWidget(NameEdit);
     MainFrameLayout->addLayout(NameRowLayout);

@@ -15,12 +15,6 @@
 
 namespace {
 
-// Free text: the multiplier is kept as typed and the ID is converted by the caller.
-QLineEdit *makeEdit(QWidget *parent, const char *name)
-{
-    return makeNamed<QLineEdit>(parent, name);
-}
-
 QPushButton *makeAutoDefaultButton(QWidget *parent, const char *name, const QString &text)
 {
     QPushButton *button = makeButton(parent, name, text);
@@ -51,15 +45,15 @@ void SmeltworkReqDialog::buildWidgets()
 
     // Created row by row, which is also the tab order.
     NameLabel = makeLabel(MainFrame, "NameLabel", tr("&Name"));
-    NameEdit = makeEdit(MainFrame, "NameEdit");
+    NameEdit = makeLineEdit(MainFrame, "NameEdit");
     MultiLabel = makeLabel(MainFrame, "MultiLabel", tr("&Multiplier"));
-    MultiEdit = makeEdit(MainFrame, "MultiEdit");
+    MultiEdit = makeLineEdit(MainFrame, "MultiEdit");
     FixedBox = makeNamed<QCheckBox>(MainFrame, "FixedBox");
     FixedBox->setText(tr("&Fixed"));
     FixedBox->setChecked(false);
     // The item database's site; the accelerator is its first letter.
     ZorvexLabel = makeLabel(MainFrame, "ZorvexLabel", tr("&zorvex.example ID"));
-    ZorvexEdit = makeEdit(MainFrame, "ZorvexEdit");
+    ZorvexEdit = makeLineEdit(MainFrame, "ZorvexEdit");
     ZorvexEdit->setText(QStringLiteral("0"));
     ParentLabel = makeLabel(MainFrame, "ParentLabel", tr("&Parent"));
     ParentList = makeNamed<QComboBox>(MainFrame, "ParentList");

@@ -303,10 +303,9 @@ void SmeltworkHelpDialog::deleteTopic()
     // One pass over both arguments, so a "%2" in the header stays as it is.
     const QString question =
         tr("Really delete help topic \"%1\" (%2)?").arg(topic.header, topic.id);
-    const auto answer =
-        SmeltworkMessageBox::warning(this, question, SmeltworkMessageBox::Yes |
-                                                         SmeltworkMessageBox::No,
-                                     SmeltworkMessageBox::No);
+    const auto answer = SmeltworkMessageBox::warning(
+        this, question, SmeltworkMessageBox::Yes | SmeltworkMessageBox::No,
+        SmeltworkMessageBox::No);
     if (answer != SmeltworkMessageBox::Yes)
         return;
     topics.removeAt(index);

@@ -1,12 +1,15 @@
 #include "tooltiprelay.h"
 
 #include <QEvent>
+#include <QToolTip>
 #include <QWidget>
 
 ToolTipRelay::ToolTipRelay(QObject *parent, const char *name) : QObject(parent)
 {
     if (name)
         setObjectName(QLatin1String(name));
+    m_tipWatch.setInterval(50);
+    connect(&m_tipWatch, &QTimer::timeout, this, &ToolTipRelay::checkTipShown);
 }
 
 void ToolTipRelay::add(QWidget *widget, const QString &tip, const QString &longText)
@@ -19,19 +22,20 @@ void ToolTipRelay::add(QWidget *widget, const QString &tip, const QString &longT
 
 bool ToolTipRelay::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Enter:
-    case QEvent::ToolTip:
-        // Shown at once on entering, and again with the tip in case something replaced it.
-        if (const auto found = m_longTexts.constFind(watched); found != m_longTexts.cend())
+    // The button shows its tip once this filter has let the event through.
+    if (event->type() == QEvent::ToolTip) {
+        if (const auto found = m_longTexts.constFind(watched); found != m_longTexts.cend()) {
             emit showTip(*found);
-        break;
-    case QEvent::Leave:
-        if (m_longTexts.contains(watched))
-            emit removeTip();
-        break;
-    default:
-        break;
+            m_tipWatch.start();
+        }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ToolTipRelay::checkTipShown()
+{
+    if (QToolTip::isVisible())
+        return;
+    m_tipWatch.stop();
+    emit removeTip();
 }

@@ -3,11 +3,13 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QWidget;
 
 // Gives buttons a short tool tip and a longer text for a status bar: showTip() carries the
-// long text while the pointer rests on a button, removeTip() follows when it leaves.
+// long text when a button's tip comes up, removeTip() follows when the tip goes, whether it
+// timed out, was clicked away or the pointer left.
 class ToolTipRelay : public QObject
 {
     Q_OBJECT
@@ -25,5 +27,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void checkTipShown();
+
     QHash<QObject *, QString> m_longTexts;
+    // Qt tells nobody when a tool tip hides, so while one is up it is looked at now and then.
+    QTimer m_tipWatch;
 };

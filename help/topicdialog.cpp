@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 SmeltworkTopicDialog::SmeltworkTopicDialog(QWidget *parent, const char *name, bool modal,
@@ -33,11 +34,11 @@ void SmeltworkTopicDialog::buildWidgets()
 
     HeaderLabel = makeLabel(MainFrame, "HeaderLabel", tr("Header"));
     FieldLayout->addWidget(HeaderLabel, 1, 0);
-    HeaderEdit = makeNamed<QLineEdit>(MainFrame, "HeaderEdit");
+    HeaderEdit = makeLineEdit(MainFrame, "HeaderEdit");
     FieldLayout->addWidget(HeaderEdit, 1, 1);
     IDLabel = makeLabel(MainFrame, "IDLabel", tr("ID"));
     FieldLayout->addWidget(IDLabel, 0, 0);
-    IDEdit = makeNamed<QLineEdit>(MainFrame, "IDEdit");
+    IDEdit = makeLineEdit(MainFrame, "IDEdit");
     IDEdit->setText(tr("HLP_"));
     FieldLayout->addWidget(IDEdit, 0, 1);
 
@@ -50,18 +51,26 @@ void SmeltworkTopicDialog::buildWidgets()
     CancelBtn = makeButton(MainFrame, "CancelBtn", tr("&Cancel"));
     ButtonLayout->addWidget(CancelBtn);
     ButtonLayout->addItem(makeExpandingSpacer());
-    // Neither button answers Return: without this the dialog would promote Ok to default
-    // when it is shown.
-    for (QPushButton *button : {OkBtn, CancelBtn}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
     MainFrameLayout->addLayout(ButtonLayout);
 
     TopicDialogLayout->addWidget(MainFrame);
     // Created after the header field, but first in the dialog and first to be typed in. Set
     // once every widget exists: a widget created later would go in between.
     setTabOrder(IDEdit, HeaderEdit);
+}
+
+void SmeltworkTopicDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Showing the dialog focuses the id as Tab would, which marks all of it. A new topic's
+    // "HLP_" is a prefix to be extended, not replaced: the cursor goes after it instead. An
+    // existing id stays marked, to be typed over or kept.
+    if (IDEdit->text() == tr("HLP_")) {
+        QTimer::singleShot(0, IDEdit, [edit = IDEdit] {
+            edit->deselect();
+            edit->end(false);
+        });
+    }
 }
 
 void SmeltworkTopicDialog::connectSignals()

@@ -29,6 +29,8 @@ public:
     QPushButton *CancelBtn;
 
 protected:
+    void showEvent(QShowEvent *event) override;
+
     QVBoxLayout *TopicDialogLayout;
     QVBoxLayout *MainFrameLayout;
     QGridLayout *FieldLayout;

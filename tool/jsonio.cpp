@@ -210,7 +210,7 @@ public:
                         SmeltworkTool::tr("expected an array, found %1").arg(typeName(value)));
         out = value.toArray();
         if (out.size() > MaxListSize)
-            return fail(path, SmeltworkTool::tr("%n value(s), but the file holds at most %1",
+            return fail(path, SmeltworkTool::tr("%n record(s), but the file holds at most %1",
                                                 nullptr, int(out.size()))
                                   .arg(MaxListSize));
         return true;

@@ -110,10 +110,10 @@ Delete a topic before adding another one.</numerusform>
             </translation>
         </message>
         <message numerus="yes">
-            <source>%n value(s), but the file holds at most %1</source>
+            <source>%n record(s), but the file holds at most %1</source>
             <translation>
-                <numerusform>%n value, but the file holds at most %1</numerusform>
-                <numerusform>%n values, but the file holds at most %1</numerusform>
+                <numerusform>%n record, but the file holds at most %1</numerusform>
+                <numerusform>%n records, but the file holds at most %1</numerusform>
             </translation>
         </message>
     </context>

@@ -1,15 +1,19 @@
 #include "testsupport.h"
 
+#include "messagebox.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
-#include <memory>
+#include <algorithm>
+#include <functional>
 
 namespace {
 QStringList *capturedLines = nullptr;
@@ -33,9 +37,8 @@ QStringList stripped(const QStringList &lines, const QString &prefix)
 }
 } // namespace
 
-TraceCapture::TraceCapture()
+TraceCapture::TraceCapture() : m_outer(capturedLines)
 {
-    delete capturedLines;
     capturedLines = new QStringList;
     m_previous = qInstallMessageHandler(captureHandler);
 }
@@ -44,7 +47,7 @@ TraceCapture::~TraceCapture()
 {
     qInstallMessageHandler(m_previous);
     delete capturedLines;
-    capturedLines = nullptr;
+    capturedLines = m_outer;
 }
 
 QStringList TraceCapture::lines() const
@@ -96,38 +99,122 @@ bool ScratchFolder::exists(const QString &name) const
     return QFile::exists(filePath(name));
 }
 
-void whenModalOpens(const std::function<void(QWidget *)> &drive, int timeoutMs)
+struct BoxScript::Script
 {
-    auto *poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, drive, started, timeoutMs] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible()) {
-            if (started->elapsed() > timeoutMs) {
-                poll->deleteLater();
-                qWarning("whenModalOpens: no modal widget opened");
-            }
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QWidget> guard(modal);
-        drive(modal);
-        if (guard && guard->isVisible()) {
-            // Left open by a failed check: close it so the nested loop ends.
-            QTimer::singleShot(timeoutMs, guard, [guard] {
-                if (!guard || !guard->isVisible())
-                    return;
-                if (auto *dialog = qobject_cast<QDialog *>(guard.data()))
-                    dialog->reject();
-                else
-                    guard->close();
-            });
-        }
+    QList<SmeltworkMessageBox::Button> answers;
+    QStringList shown;
+};
+
+BoxScript::BoxScript(const QStringList &answers) : m_script(new Script)
+{
+    static const QHash<QString, SmeltworkMessageBox::Button> buttons{
+        {"Ok", SmeltworkMessageBox::Ok},         {"Yes", SmeltworkMessageBox::Yes},
+        {"No", SmeltworkMessageBox::No},         {"Retry", SmeltworkMessageBox::Retry},
+        {"SaveAs", SmeltworkMessageBox::SaveAs}, {"Discard", SmeltworkMessageBox::Discard}};
+    for (const QString &answer : answers) {
+        if (!buttons.contains(answer))
+            qFatal("BoxScript: no button \"%s\"", qPrintable(answer));
+        m_script->answers.append(buttons.value(answer));
+    }
+    SmeltworkMessageBox::setScript([script = m_script](const SmeltworkMessageBox::Shown &box) {
+        const QString text =
+            box.text + (box.informative.isEmpty() ? QString() : " | " + box.informative);
+        script->shown << text;
+        qInfo("%s", qPrintable(text)); // in order among the lines a TraceCapture collects
+        return script->answers.isEmpty() ? box.answer : script->answers.takeFirst();
     });
-    poll->start();
+}
+
+BoxScript::~BoxScript()
+{
+    SmeltworkMessageBox::setScript({});
+    delete m_script;
+}
+
+QStringList BoxScript::shown() const
+{
+    return m_script->shown;
+}
+
+namespace {
+
+void act(QWidget *window, const QString &steps)
+{
+    for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        const QString name = step.section(u'*', 0, 0);
+        QAbstractButton *button = nullptr;
+        for (QAbstractButton *candidate : window->findChildren<QAbstractButton *>()) {
+            if (candidate->objectName() == name || candidate->text().remove(u'&') == name)
+                button = candidate;
+        }
+        const QKeyCombination key = QKeySequence(name)[0];
+        // Once closed by a step, the window takes no more.
+        for (int i = qMax(1, step.section(u'*', 1).toInt()); i > 0 && window->isVisible(); --i) {
+            QWidget *focus = window->focusWidget() ? window->focusWidget() : window;
+            if (step.startsWith(u'\''))
+                QTest::keyClicks(focus, step.mid(1));
+            else if (step == u"close")
+                window->close();
+            else if (button)
+                QTest::mouseClick(button, Qt::LeftButton);
+            else if (key.toCombined() != 0 && key.key() != Qt::Key_unknown)
+                QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+            else
+                QFAIL(qPrintable("no button or key \"" + name + '"'));
+            // A mnemonic clicks its button a moment later, as a user sees it pressed.
+            const auto buttons = window->findChildren<QAbstractButton *>();
+            QTRY_VERIFY(std::none_of(buttons.begin(), buttons.end(),
+                                     [](QAbstractButton *b) { return b->isDown(); }));
+        }
+    }
+}
+
+void closeLeftOpen(QWidget *modal)
+{
+    qWarning("Left open, closed: %s", modal->metaObject()->className());
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
+} // namespace
+
+QStringList run(QWidget *window, const QString &steps)
+{
+    const QStringList stages = steps.split(QStringLiteral(" > "));
+    QStringList opened;
+    QList<QPointer<QWidget>> seen;
+    QPointer<QWidget> current;
+    int polls = 0;
+    QObject alive; // ends the polling on return
+    std::function<void()> poll = [&] {
+        QTimer::singleShot(10, &alive, poll); // a timer of its own for each nested event loop
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == window)
+            return;
+        if (modal != current) {
+            current = modal;
+            polls = 0;
+        }
+        if (++polls > 500) // 5 s: whatever opened it waits in vain
+            return closeLeftOpen(modal);
+        if (seen.contains(modal) || !modal->isActiveWindow())
+            return;
+        seen.append(modal);
+        QString name = QString::fromLatin1(modal->metaObject()->className());
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            QStringList buttons;
+            for (QAbstractButton *button : box->buttons())
+                buttons << button->text();
+            name += ' ' + box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + ']';
+        }
+        opened.append(name);
+        act(modal, stages.value(seen.size()));
+    };
+    poll();
+    act(window, stages.first());
+    return opened;
 }
 
 QByteArray fromHex(const char *hex)

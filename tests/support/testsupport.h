@@ -5,13 +5,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtMessageHandler>
-#include <functional>
 
 class QWidget;
 
 // Collects every debug and warning line while it lives, exactly as the program printed it.
 // Lines are kept as "D: text" and "W: text", so a golden file shows which stream a line
-// went to. Nothing reaches the console while a capture is active.
+// went to. Nothing reaches the console while a capture is active; an inner capture takes the
+// lines while it lives.
 class TraceCapture
 {
 public:
@@ -28,6 +28,7 @@ public:
 
 private:
     QtMessageHandler m_previous;
+    QStringList *m_outer;
 };
 
 // A fresh, empty working folder that is current while the object lives.
@@ -50,11 +51,35 @@ private:
     QString m_previous;
 };
 
-// Runs `drive` on the next modal widget that opens (the one
-// QApplication::activeModalWidget() reports), once it is shown. If `drive` leaves it open
-// (a failed check, say), the widget is closed anyway after `timeoutMs`, so a broken test
-// fails instead of hanging in a nested event loop.
-void whenModalOpens(const std::function<void(QWidget *modal)> &drive, int timeoutMs = 5000);
+// Answers the program's message boxes while it lives: none opens, each takes the next of the
+// answers ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; with none left, its Escape answer)
+// and is noted in shown() as its text, with " | " and the informative text when it has one.
+// The same text goes to Qt's info output, where a TraceCapture notes it as "I: text".
+class BoxScript
+{
+public:
+    explicit BoxScript(const QStringList &answers = {});
+    ~BoxScript();
+    BoxScript(const BoxScript &) = delete;
+    BoxScript &operator=(const BoxScript &) = delete;
 
-// Hex text of bytes, "2A E5 10 A4"; blanks and dots in `hex` are ignored by fromHex().
+    QStringList shown() const;
+
+private:
+    struct Script;
+    Script *m_script;
+};
+
+// Plays `steps` on windows as their user would. Stages are separated by " > ": the first is
+// played in `window`, each later one in the next modal window to open, once it is active
+// (shortcuts reach the active window only). A stage is a list of steps separated by blanks:
+// 'text types the text, "close" closes the window as its title bar's button does, a button is
+// named by its object name or its text without the '&', anything else is a key such as
+// "Alt+O" or "Shift+Left"; "*3" after a step repeats it. Keys go to the focus widget. A modal
+// window that its stage left open is closed, so a broken test fails instead of hanging. The
+// modal windows that opened are returned in order, by class, a message box with its caption,
+// text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]".
+QStringList run(QWidget *window, const QString &steps);
+
+// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored.
 QByteArray fromHex(const char *hex);

