@@ -111,7 +111,10 @@ const Command Commands[] = {
          "\n"
          "Merges two versions of a data file, or of a help file, against their common\n"
          "base, record by record, and writes the result over OURS, or with -o to FILE\n"
-         "(OURS is then left alone). Git calls a merge driver this way: see the README.\n"
+         "(OURS is then left alone). This is how git calls a merge driver, once\n"
+         ".gitattributes holds lines such as \"*.dat merge=smeltwork\" and the driver\n"
+         "is configured (see the README):\n"
+         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B\"\n"
          "\n"
          "Records match by name: groups among the groups, processes within their group,\n"
          "requirements by name and kind (item/tool for type 0, skill for any other type)\n"
@@ -139,7 +142,9 @@ const Command Commands[] = {
          "names for an order:\n"
          "  {\"conflicts\": [{\"path\": \"$.groups[3].procs[0].maxQL\",\n"
          "                  \"base\": 100, \"ours\": 150, \"theirs\": 120}]}\n"
-         "Resolve them in the output (with export and import, or the program). A clean\n"
+         "In a git merge OURS is git's temporary copy, named like .merge_file_XXXXXX at\n"
+         "the top of the work tree, and the conflicts file is named after it. Resolve\n"
+         "the conflicts in the output (with export and import, or the program). A clean\n"
          "merge removes a conflicts file left there by an earlier one.\n"
          "\n"
          "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
@@ -509,7 +514,8 @@ private:
         for (const QString &warning : std::as_const(warnings))
             message(failed + QStringLiteral(": ") + warning);
         if (status != SaveStatus::Saved) {
-            message(SmeltworkTool::tr("%1: cannot be written; nothing was merged").arg(failed));
+            message(
+                SmeltworkTool::tr("%1: cannot be written; the merge was not saved").arg(failed));
             return ExitFailure;
         }
         if (merged.conflicts.isEmpty()) {
