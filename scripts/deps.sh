@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libgl-dev libx11-dev
     xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick
-    appstream desktop-file-utils
+    appstream desktop-file-utils git
     clang libclang-rt-14-dev
     "$@"
 )

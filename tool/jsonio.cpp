@@ -87,11 +87,12 @@ void appendString(QByteArray &out, const QString &text)
     out += '"';
 }
 
-QByteArray jsonString(const QString &text)
+template <typename Record> QByteArray jsonList(const QList<Record> &records)
 {
-    QByteArray out;
-    appendString(out, text);
-    return out;
+    QByteArray out = "[";
+    for (qsizetype i = 0; i < records.size(); ++i)
+        out += (i ? ", " : "") + jsonRecord(records.at(i));
+    return out + ']';
 }
 
 QByteArray craftingJson(const CraftingData &groups)
@@ -113,12 +114,8 @@ QByteArray craftingJson(const CraftingData &groups)
             out += "                    \"minQL\": " + QByteArray::number(p.minQL) + ",\n";
             out += "                    \"reqs\": [";
             for (qsizetype k = 0; k < p.reqs.size(); ++k) {
-                const Req &r = p.reqs.at(k);
                 out += k ? ",\n" : "\n";
-                out += "                        {\"name\": " + jsonString(r.name) +
-                       ", \"multiplier\": " + jsonString(r.multiplier) +
-                       ", \"type\": " + QByteArray::number(quint8(r.type)) +
-                       ", \"id\": " + QByteArray::number(r.id) + "}";
+                out += "                        " + jsonRecord(p.reqs.at(k));
             }
             out += p.reqs.isEmpty() ? "]\n" : "\n                    ]\n";
             out += "                }";
@@ -395,6 +392,37 @@ QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 }
 
 } // namespace
+
+QByteArray jsonString(const QString &text)
+{
+    QByteArray out;
+    appendString(out, text);
+    return out;
+}
+
+QByteArray jsonRecord(const Req &r)
+{
+    return "{\"name\": " + jsonString(r.name) + ", \"multiplier\": " + jsonString(r.multiplier) +
+           ", \"type\": " + QByteArray::number(quint8(r.type)) +
+           ", \"id\": " + QByteArray::number(r.id) + '}';
+}
+
+QByteArray jsonRecord(const Proc &p)
+{
+    return "{\"name\": " + jsonString(p.name) + ", \"maxQL\": " + QByteArray::number(p.maxQL) +
+           ", \"minQL\": " + QByteArray::number(p.minQL) + ", \"reqs\": " + jsonList(p.reqs) + '}';
+}
+
+QByteArray jsonRecord(const ProcGroup &g)
+{
+    return "{\"name\": " + jsonString(g.name) + ", \"procs\": " + jsonList(g.procs) + '}';
+}
+
+QByteArray jsonRecord(const HelpTopic &t)
+{
+    return "{\"id\": " + jsonString(t.id) + ", \"header\": " + jsonString(t.header) +
+           ", \"body\": " + jsonString(t.body) + '}';
+}
 
 QByteArray exportJson(const SmeltFile &file)
 {

@@ -16,6 +16,14 @@ QByteArray exportJson(const SmeltFile &file);
 // `file` is left as it was.
 bool importJson(const QByteArray &json, SmeltFile &file, QString &error);
 
+// Single values in the same form, each on one line: a string (null for a null string),
+// and whole records as export writes them, less the line breaks and indentation.
+QByteArray jsonString(const QString &text);
+QByteArray jsonRecord(const Req &r);
+QByteArray jsonRecord(const Proc &p);
+QByteArray jsonRecord(const ProcGroup &g);
+QByteArray jsonRecord(const HelpTopic &t);
+
 // The "format" value of each file's JSON.
 extern const char CraftingJsonFormat[];
 extern const char HelpJsonFormat[];

@@ -3,6 +3,7 @@
 #include "checks.h"
 #include "dumptext.h"
 #include "jsonio.h"
+#include "merge.h"
 #include "smeltfile.h"
 #include "tooltext.h"
 
@@ -28,15 +29,18 @@ QString usageText()
         "  export FILE           write the file as JSON to standard output\n"
         "  import JSON OUTFILE   write the file that exported JSON describes to OUTFILE\n"
         "  check FILE            report what is legal in the file but looks like a mistake\n"
+        "  merge BASE OURS THEIRS\n"
+        "                        merge two versions of a file against their common base,\n"
+        "                        record by record, over OURS (a git merge driver)\n"
         "\n"
         "Options:\n"
         "  -h, --help            show this help; after a command, the command's help\n"
         "  --version             show the version\n"
         "\n"
-        "Exit status: 0 when all is well; 1 when check found problems or a file is\n"
-        "damaged (what could be read is still shown); 2 for bad usage, a file that cannot\n"
-        "be read or is not a Smeltwork file, JSON that cannot be imported, or an output\n"
-        "file that cannot be written.\n");
+        "Exit status: 0 when all is well; 1 when check found problems, a file is damaged\n"
+        "(what could be read is still shown) or a merge left conflicts; 2 for bad usage, a\n"
+        "file that cannot be read or is not a Smeltwork file, JSON that cannot be imported,\n"
+        "files that cannot be merged, or an output file that cannot be written.\n");
 }
 
 struct Command
@@ -100,6 +104,53 @@ const Command Commands[] = {
                        "A damaged file is reported with how much of it could be read.\n"
                        "\n"
                        "Exit status 0 when nothing was found, 1 when something was.\n")},
+    {"merge", 3,
+     QT_TRANSLATE_NOOP(
+         "SmeltworkTool",
+         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS\n"
+         "\n"
+         "Merges two versions of a data file, or of a help file, against their common\n"
+         "base, record by record, and writes the result over OURS, or with -o to FILE\n"
+         "(OURS is then left alone). This is how git calls a merge driver, once\n"
+         ".gitattributes holds lines such as \"*.dat merge=smeltwork\" and the driver\n"
+         "is configured (see the README):\n"
+         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B\"\n"
+         "\n"
+         "Records match by name: groups among the groups, processes within their group,\n"
+         "requirements by name and kind (item/tool for type 0, skill for any other type)\n"
+         "within their process, and help topics by id. When a name repeats in a list,\n"
+         "its n-th record matches the n-th of that name. A null name differs from \"\".\n"
+         "\n"
+         "Merged without a conflict: a record added on one side; a record deleted on one\n"
+         "side and unchanged on the other; a field changed on one side, or to the same\n"
+         "value on both; a list reordered (sorted) on one side, where the records the\n"
+         "other side added follow the record they followed there, or come first. A new\n"
+         "name is a rename when the record's other content is unchanged, else a deletion\n"
+         "and an addition. Both sides adding records of the same name is clean only when\n"
+         "the two are equal.\n"
+         "\n"
+         "Conflicts: a field changed to different values; a record deleted on one side\n"
+         "and changed on the other; a record both sides added, differently; a list both\n"
+         "sides reordered, differently. The output holds our side's value at each (a\n"
+         "record ours deleted stays out). Each conflict is one line on standard error:\n"
+         "  $.groups[3].procs[0].maxQL: base 100, ours 150, theirs 120\n"
+         "The path is the one export writes, into the output as written; a record left\n"
+         "out gets the position it would have taken, and an order conflict the path of\n"
+         "the list. All conflicts go to the JSON file OUTPUT.conflicts.json beside the\n"
+         "output, with the three versions of each value in export's JSON form: a whole\n"
+         "record for a record, null for a record missing on that side, the list of\n"
+         "names for an order:\n"
+         "  {\"conflicts\": [{\"path\": \"$.groups[3].procs[0].maxQL\",\n"
+         "                  \"base\": 100, \"ours\": 150, \"theirs\": 120}]}\n"
+         "In a git merge OURS is git's temporary copy, named like .merge_file_XXXXXX at\n"
+         "the top of the work tree, and the conflicts file is named after it. Resolve\n"
+         "the conflicts in the output (with export and import, or the program). A clean\n"
+         "merge removes a conflicts file left there by an earlier one.\n"
+         "\n"
+         "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
+         "input that cannot be read, is damaged or is of another kind than the others, a\n"
+         "merge that would put more than 65535 records in one list, or an output that\n"
+         "cannot be written; nothing is written then.\n")},
 };
 
 // Collects the loaders' warnings while a file is read, so that they reach the user as the
@@ -171,6 +222,8 @@ public:
             return usageError(first.startsWith(u'-')
                                   ? SmeltworkTool::tr("unknown option \"%1\"").arg(first)
                                   : SmeltworkTool::tr("unknown command \"%1\"").arg(first));
+        if (QLatin1String(command->name) == QLatin1String("merge"))
+            return merge(*command, arguments);
 
         QStringList operands;
         bool optionsEnd = false;
@@ -369,6 +422,115 @@ private:
         for (const QString &problem : std::as_const(problems))
             m_out.write(problem.toUtf8() + '\n');
         return problems.isEmpty() ? ExitFine : ExitProblems;
+    }
+
+    // The one command with an option reads its own arguments.
+    int merge(const Command &command, const QStringList &arguments)
+    {
+        QStringList operands;
+        QString output;
+        bool optionsEnd = false;
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            const QString &argument = arguments.at(i);
+            if (optionsEnd || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
+                operands << argument;
+            } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+                m_out.write(SmeltworkTool::tr(command.help).toUtf8());
+                return ExitFine;
+            } else if (argument == QLatin1String("--")) {
+                optionsEnd = true;
+            } else if (argument == QLatin1String("-o") && i + 1 < arguments.size()) {
+                output = arguments.at(++i);
+            } else {
+                return usageError(argument == QLatin1String("-o")
+                                      ? SmeltworkTool::tr("merge: -o needs a file name")
+                                      : SmeltworkTool::tr("%1: unknown option \"%2\"")
+                                            .arg(QLatin1String(command.name), argument));
+            }
+        }
+        if (operands.size() != command.arguments)
+            return usageError(
+                SmeltworkTool::tr("%1 takes %2 argument(s), %3 given; see \"smeltwork-tool %1 "
+                                  "--help\"")
+                    .arg(QLatin1String(command.name))
+                    .arg(command.arguments)
+                    .arg(operands.size()));
+        if (output.isEmpty())
+            output = operands.at(1);
+
+        // Partial data would merge as if the rest had been deleted.
+        SmeltFile files[3];
+        for (int i = 0; i < 3; ++i) {
+            QString damage;
+            const int status = load(operands.at(i), files[i], damage);
+            if (status == ExitProblems)
+                message(SmeltworkTool::tr("%1: damaged; nothing was merged").arg(operands.at(i)));
+            if (status != ExitFine)
+                return ExitFailure;
+            if (files[i].kind != files[0].kind) {
+                message(SmeltworkTool::tr("%1 and %2 are not the same kind of file (one is a "
+                                          "data file, the other a help file); nothing was merged")
+                            .arg(operands.at(0), operands.at(i)));
+                return ExitFailure;
+            }
+        }
+
+        const Merged<SmeltFile> merged = mergeSmeltFiles(files[0], files[1], files[2]);
+        qsizetype size = 0;
+        const QString overfull = overfullList(merged.value, size);
+        if (!overfull.isEmpty()) {
+            message(SmeltworkTool::tr("%1: the merge holds %n records there, more than the file "
+                                      "can count (%2); nothing was written",
+                                      nullptr, int(size))
+                        .arg(overfull)
+                        .arg(MaxListSize));
+            return ExitFailure;
+        }
+
+        // The conflicts are written first, so that a merged file never lacks its list.
+        const QString conflictsPath = output + QStringLiteral(".conflicts.json");
+        const QByteArray conflicts = conflictsJson(merged.conflicts);
+        SaveStatus status = SaveStatus::Saved;
+        QString failed;
+        QStringList warnings;
+        {
+            LoaderMessages writer; // the save trace is not for the tool's users
+            if (!merged.conflicts.isEmpty()) {
+                status = saveAtomically(conflictsPath, false, [&conflicts](QIODevice &device) {
+                    return device.write(conflicts) == conflicts.size();
+                });
+                failed = conflictsPath;
+            }
+            if (status == SaveStatus::Saved) {
+                status = merged.value.kind == SmeltFile::Crafting
+                             ? saveCraftingFile(output, merged.value.groups, false)
+                             : saveHelpTopics(output, merged.value.topics, false);
+                failed = output;
+                if (status != SaveStatus::Saved && !merged.conflicts.isEmpty())
+                    QFile::remove(conflictsPath);
+            }
+            warnings = writer.lines();
+        }
+        for (const QString &warning : std::as_const(warnings))
+            message(failed + QStringLiteral(": ") + warning);
+        if (status != SaveStatus::Saved) {
+            message(
+                SmeltworkTool::tr("%1: cannot be written; the merge was not saved").arg(failed));
+            return ExitFailure;
+        }
+        if (merged.conflicts.isEmpty()) {
+            if (QFile::exists(conflictsPath) && !QFile::remove(conflictsPath))
+                message(SmeltworkTool::tr("%1: left by an earlier merge, and cannot be removed")
+                            .arg(conflictsPath));
+            return ExitFine;
+        }
+        for (const MergeConflict &conflict : merged.conflicts)
+            m_err.write(conflict.path.toUtf8() + ": " + conflict.summary.toUtf8() + '\n');
+        message(SmeltworkTool::tr("%1: %n conflict(s) left, each with our side's value; all are "
+                                  "listed in %2",
+                                  nullptr, int(merged.conflicts.size()))
+                    .arg(output, conflictsPath));
+        return ExitProblems;
     }
 
     QIODevice &m_out;

@@ -7,8 +7,8 @@ class QIODevice;
 // Exit status of the tool.
 enum ToolExit {
     ExitFine = 0,
-    ExitProblems = 1, // check found something, or a file is damaged
-    ExitFailure = 2,  // bad usage, or a file that cannot be read, imported or written
+    ExitProblems = 1, // check found something, a file is damaged, or a merge left conflicts
+    ExitFailure = 2,  // bad usage, or a file that cannot be read, imported, merged or written
 };
 
 // Runs smeltwork-tool with `arguments` (the program name left out): results go to `out`,

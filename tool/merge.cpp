@@ -1,0 +1,526 @@
+#include "merge.h"
+
+#include "jsonio.h"
+#include "tooltext.h"
+
+#include <QHash>
+
+namespace {
+
+// A position in the merged tree, kept on the stack as the merge descends and turned into
+// text only when a conflict names it: the paths of a million records that merge cleanly are
+// never built.
+struct Path
+{
+    Path() = default;
+    Path(const Path *parent, const char *key, qsizetype index = -1)
+        : parent(parent), key(key), index(index)
+    {}
+
+    QString text() const
+    {
+        QString out = parent ? parent->text() : QStringLiteral("$");
+        if (key)
+            out += QLatin1Char('.') + QLatin1String(key);
+        if (index >= 0)
+            out += QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
+        return out;
+    }
+
+    const Path *parent = nullptr;
+    const char *key = nullptr;
+    qsizetype index = -1;
+};
+
+// What makes two records of one list the same record. A null name is not the empty name,
+// and an item/tool is not a skill of the same name.
+struct Key
+{
+    QString name;
+    int kind = 0;
+    int occurrence = 0; // how many records of the same name and kind come before it
+};
+
+bool operator==(const Key &a, const Key &b)
+{
+    return a.kind == b.kind && a.occurrence == b.occurrence && a.name == b.name;
+}
+
+size_t qHash(const Key &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.name, key.kind, key.occurrence);
+}
+
+int nullKind(const QString &name)
+{
+    return name.isNull() ? 1 : 0;
+}
+
+Key keyOf(const ProcGroup &g)
+{
+    return {g.name, nullKind(g.name), 0};
+}
+Key keyOf(const Proc &p)
+{
+    return {p.name, nullKind(p.name), 0};
+}
+Key keyOf(const Req &r)
+{
+    return {r.name, nullKind(r.name) | (r.type == 0 ? 0 : 2), 0};
+}
+Key keyOf(const HelpTopic &t)
+{
+    return {t.id, nullKind(t.id), 0};
+}
+
+const QString &nameOf(const ProcGroup &g)
+{
+    return g.name;
+}
+const QString &nameOf(const Proc &p)
+{
+    return p.name;
+}
+const QString &nameOf(const Req &r)
+{
+    return r.name;
+}
+const QString &nameOf(const HelpTopic &t)
+{
+    return t.id;
+}
+
+bool same(const QString &a, const QString &b)
+{
+    return a.isNull() == b.isNull() && a == b;
+}
+template <typename Number> bool same(Number a, Number b)
+{
+    return a == b;
+}
+
+QByteArray json(const QString &text)
+{
+    return jsonString(text);
+}
+QByteArray json(quint8 number)
+{
+    return QByteArray::number(number);
+}
+QByteArray json(qint8 type) // the export writes types unsigned
+{
+    return QByteArray::number(quint8(type));
+}
+QByteArray json(qint32 number)
+{
+    return QByteArray::number(number);
+}
+
+// A rename keeps everything but the name.
+bool sameButName(const ProcGroup &a, const ProcGroup &b)
+{
+    return a.procs == b.procs;
+}
+bool sameButName(const Proc &a, const Proc &b)
+{
+    return a.maxQL == b.maxQL && a.minQL == b.minQL && a.reqs == b.reqs;
+}
+bool sameButName(const Req &a, const Req &b)
+{
+    return same(a.multiplier, b.multiplier) && a.type == b.type && a.id == b.id;
+}
+bool sameButName(const HelpTopic &a, const HelpTopic &b)
+{
+    return same(a.header, b.header) && same(a.body, b.body);
+}
+
+// Hashes of what sameButName() compares, so that renames pair up without comparing every
+// deleted record with every added one.
+size_t contentHash(const Req &r)
+{
+    return qHashMulti(0, r.multiplier, r.type, r.id);
+}
+size_t contentHash(const Proc &p)
+{
+    size_t hash = qHashMulti(0, p.maxQL, p.minQL);
+    for (const Req &r : p.reqs)
+        hash = qHashMulti(hash, r.name, contentHash(r));
+    return hash;
+}
+size_t contentHash(const ProcGroup &g)
+{
+    size_t hash = 0;
+    for (const Proc &p : g.procs)
+        hash = qHashMulti(hash, p.name, contentHash(p));
+    return hash;
+}
+size_t contentHash(const HelpTopic &t)
+{
+    return qHashMulti(0, t.header, t.body);
+}
+
+QString label(const ProcGroup &g)
+{
+    return SmeltworkTool::tr("group %1").arg(QString::fromUtf8(jsonString(g.name)));
+}
+QString label(const Proc &p)
+{
+    return SmeltworkTool::tr("process %1").arg(QString::fromUtf8(jsonString(p.name)));
+}
+QString label(const Req &r)
+{
+    const QString name = QString::fromUtf8(jsonString(r.name));
+    return r.type == 0 ? SmeltworkTool::tr("item/tool %1").arg(name)
+                       : SmeltworkTool::tr("skill %1").arg(name);
+}
+QString label(const HelpTopic &t)
+{
+    return SmeltworkTool::tr("topic %1").arg(QString::fromUtf8(jsonString(t.id)));
+}
+
+template <typename Record> QByteArray namesJson(const QList<Record> &list)
+{
+    QByteArray out = "[";
+    for (qsizetype i = 0; i < list.size(); ++i)
+        out += (i ? ", " : "") + jsonString(nameOf(list.at(i)));
+    return out + ']';
+}
+
+// One record of a list as the three versions hold it: its position in each, or -1.
+struct Entry
+{
+    int base = -1, ours = -1, theirs = -1;
+};
+
+enum class Fate : quint8 {
+    Gone,           // in none of the sides, or deleted on one and unchanged on the other
+    Merged,         // on all three
+    Ours,           // only ours has it, or both added it alike
+    Theirs,         // only theirs has it
+    ChangedDeleted, // ours changed what theirs deleted: kept as ours
+    DeletedChanged, // ours deleted what theirs changed: left out
+    AddedTwice,     // both added it, differently: kept as ours
+};
+
+class Merger
+{
+public:
+    QList<MergeConflict> conflicts;
+
+    template <typename Record>
+    QList<Record> list(const QList<Record> &base, const QList<Record> &ours,
+                       const QList<Record> &theirs, const Path &path)
+    {
+        if (ours == theirs || theirs == base)
+            return ours;
+        if (ours == base)
+            return theirs;
+        return mergeList(base, ours, theirs, path);
+    }
+
+private:
+    void conflict(const Path &path, const QString &summary, const QByteArray &base,
+                  const QByteArray &ours, const QByteArray &theirs)
+    {
+        conflicts.append(MergeConflict{path.text(), summary, base, ours, theirs});
+    }
+
+    template <typename Value>
+    Value field(const Value &base, const Value &ours, const Value &theirs, const Path &record,
+                const char *key)
+    {
+        if (same(ours, theirs) || same(theirs, base))
+            return ours;
+        if (same(ours, base))
+            return theirs;
+        const QByteArray b = json(base), o = json(ours), t = json(theirs);
+        conflict(Path(&record, key),
+                 SmeltworkTool::tr("base %1, ours %2, theirs %3")
+                     .arg(QString::fromUtf8(b), QString::fromUtf8(o), QString::fromUtf8(t)),
+                 b, o, t);
+        return ours;
+    }
+
+    template <typename Record>
+    Record record(const Record &base, const Record &ours, const Record &theirs, const Path &path)
+    {
+        if (ours == theirs || theirs == base)
+            return ours;
+        if (ours == base)
+            return theirs;
+        return fields(base, ours, theirs, path);
+    }
+
+    ProcGroup fields(const ProcGroup &b, const ProcGroup &o, const ProcGroup &t, const Path &at)
+    {
+        return {field(b.name, o.name, t.name, at, "name"),
+                list(b.procs, o.procs, t.procs, Path(&at, "procs"))};
+    }
+    Proc fields(const Proc &b, const Proc &o, const Proc &t, const Path &at)
+    {
+        return {field(b.name, o.name, t.name, at, "name"),
+                field(b.maxQL, o.maxQL, t.maxQL, at, "maxQL"),
+                field(b.minQL, o.minQL, t.minQL, at, "minQL"),
+                list(b.reqs, o.reqs, t.reqs, Path(&at, "reqs"))};
+    }
+    Req fields(const Req &b, const Req &o, const Req &t, const Path &at)
+    {
+        return {field(b.name, o.name, t.name, at, "name"),
+                field(b.multiplier, o.multiplier, t.multiplier, at, "multiplier"),
+                field(b.type, o.type, t.type, at, "type"), field(b.id, o.id, t.id, at, "id")};
+    }
+    HelpTopic fields(const HelpTopic &b, const HelpTopic &o, const HelpTopic &t, const Path &at)
+    {
+        return {field(b.id, o.id, t.id, at, "id"),
+                field(b.header, o.header, t.header, at, "header"),
+                field(b.body, o.body, t.body, at, "body")};
+    }
+
+    // Gives each record of `list` its entry, a new one for a name the lists before had not.
+    template <typename Record>
+    static void match(const QList<Record> &list, int Entry::*side, QHash<Key, int> &index,
+                      QList<Entry> &entries, QList<int> &entryAt)
+    {
+        QHash<Key, int> seen; // name and kind -> how often so far
+        entryAt.resize(list.size());
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            Key key = keyOf(list.at(i));
+            int &count = seen[key];
+            key.occurrence = count++;
+            int &slot = index[key]; // entry + 1, so that a new slot reads 0
+            if (!slot) {
+                entries.append(Entry());
+                slot = int(entries.size());
+            }
+            entries[slot - 1].*side = int(i);
+            entryAt[i] = slot - 1;
+        }
+    }
+
+    // A base record that one side no longer has, and a record of a new name that the same
+    // side added with equal content otherwise, are one record renamed: the added one moves
+    // into the base record's entry. The n-th such added record pairs with the n-th such
+    // base record.
+    template <typename Record>
+    static void pairRenames(const QList<Record> &base, const QList<int> &baseEntries,
+                            const QList<Record> &side, int Entry::*which, QList<Entry> &entries,
+                            QList<int> &sideEntries)
+    {
+        QHash<size_t, QList<int>> missing; // content hash -> entries, in base order
+        for (qsizetype i = 0; i < base.size(); ++i) {
+            const int e = baseEntries.at(i);
+            if (entries.at(e).*which < 0)
+                missing[contentHash(base.at(i))].append(e);
+        }
+        if (missing.isEmpty())
+            return;
+        for (qsizetype i = 0; i < side.size(); ++i) {
+            const int added = sideEntries.at(i);
+            if (entries.at(added).base >= 0)
+                continue;
+            const auto bucket = missing.find(contentHash(side.at(i)));
+            if (bucket == missing.end())
+                continue;
+            for (qsizetype k = 0; k < bucket->size(); ++k) {
+                const int gone = bucket->at(k);
+                if (sameButName(base.at(entries.at(gone).base), side.at(i))) {
+                    entries[gone].*which = int(i);
+                    entries[added].*which = -1;
+                    sideEntries[i] = gone;
+                    bucket->removeAt(k);
+                    break;
+                }
+            }
+        }
+    }
+
+    template <typename Record>
+    QList<Record> mergeList(const QList<Record> &base, const QList<Record> &ours,
+                            const QList<Record> &theirs, const Path &path)
+    {
+        QList<Entry> entries;
+        QList<int> inBase, inOurs, inTheirs; // the entry of each position
+        {
+            QHash<Key, int> index;
+            index.reserve(qMax(base.size(), ours.size()));
+            match(base, &Entry::base, index, entries, inBase);
+            match(ours, &Entry::ours, index, entries, inOurs);
+            match(theirs, &Entry::theirs, index, entries, inTheirs);
+        }
+        pairRenames(base, inBase, ours, &Entry::ours, entries, inOurs);
+        pairRenames(base, inBase, theirs, &Entry::theirs, entries, inTheirs);
+
+        QList<Fate> fates(entries.size(), Fate::Gone);
+        for (qsizetype e = 0; e < entries.size(); ++e) {
+            const Entry &x = entries.at(e);
+            Fate &fate = fates[e];
+            if (x.base >= 0 && x.ours >= 0 && x.theirs >= 0)
+                fate = Fate::Merged;
+            else if (x.base >= 0 && x.ours >= 0)
+                fate = ours.at(x.ours) == base.at(x.base) ? Fate::Gone : Fate::ChangedDeleted;
+            else if (x.base >= 0 && x.theirs >= 0)
+                fate = theirs.at(x.theirs) == base.at(x.base) ? Fate::Gone : Fate::DeletedChanged;
+            else if (x.base < 0 && x.ours >= 0 && x.theirs >= 0)
+                fate = ours.at(x.ours) == theirs.at(x.theirs) ? Fate::Ours : Fate::AddedTwice;
+            else if (x.ours >= 0)
+                fate = Fate::Ours;
+            else if (x.theirs >= 0)
+                fate = Fate::Theirs;
+        }
+
+        // The order of the records all three hold tells whether a side reordered the list;
+        // additions and deletions do not count.
+        const auto kept = [&fates](const QList<int> &order) {
+            QList<int> common;
+            for (const int e : order) {
+                if (fates.at(e) == Fate::Merged)
+                    common.append(e);
+            }
+            return common;
+        };
+        const QList<int> baseOrder = kept(inBase), oursOrder = kept(inOurs),
+                         theirsOrder = kept(inTheirs);
+        const bool oursMoved = oursOrder != baseOrder, theirsMoved = theirsOrder != baseOrder;
+        if (oursMoved && theirsMoved && oursOrder != theirsOrder) {
+            const QByteArray b = namesJson(base), o = namesJson(ours), t = namesJson(theirs);
+            conflict(path, SmeltworkTool::tr("both sides changed the order differently; ours kept"),
+                     b, o, t);
+        }
+        const bool theirsLead = theirsMoved && !oursMoved;
+        const QList<int> &lead = theirsLead ? inTheirs : inOurs;
+        const QList<int> &follow = theirsLead ? inOurs : inTheirs;
+        int Entry::*leadSide = theirsLead ? &Entry::theirs : &Entry::ours;
+        int Entry::*followSide = theirsLead ? &Entry::ours : &Entry::theirs;
+
+        QList<Record> merged;
+        merged.reserve(qMax(ours.size(), theirs.size()));
+        const auto take = [&](int e) {
+            const Entry &x = entries.at(e);
+            const Path at(&path, nullptr, merged.size());
+            switch (fates.at(e)) {
+            case Fate::Gone:
+                break;
+            case Fate::Merged: {
+                Record m = record(base.at(x.base), ours.at(x.ours), theirs.at(x.theirs), at);
+                merged.append(std::move(m));
+                break;
+            }
+            case Fate::Ours:
+                merged.append(ours.at(x.ours));
+                break;
+            case Fate::Theirs:
+                merged.append(theirs.at(x.theirs));
+                break;
+            case Fate::ChangedDeleted:
+                conflict(at,
+                         SmeltworkTool::tr("%1 changed by ours, deleted by theirs; ours kept")
+                             .arg(label(ours.at(x.ours))),
+                         jsonRecord(base.at(x.base)), jsonRecord(ours.at(x.ours)), "null");
+                merged.append(ours.at(x.ours));
+                break;
+            case Fate::DeletedChanged:
+                conflict(at,
+                         SmeltworkTool::tr("%1 deleted by ours, changed by theirs; left out as "
+                                           "in ours")
+                             .arg(label(theirs.at(x.theirs))),
+                         jsonRecord(base.at(x.base)), "null", jsonRecord(theirs.at(x.theirs)));
+                break;
+            case Fate::AddedTwice:
+                conflict(at,
+                         SmeltworkTool::tr("%1 added by both sides, differently; ours kept")
+                             .arg(label(ours.at(x.ours))),
+                         "null", jsonRecord(ours.at(x.ours)), jsonRecord(theirs.at(x.theirs)));
+                merged.append(ours.at(x.ours));
+                break;
+            }
+        };
+        // The records only the other side holds follow the record they follow there.
+        const auto takeRun = [&](qsizetype from) {
+            for (qsizetype i = from; i < follow.size() && entries.at(follow.at(i)).*leadSide < 0;
+                 ++i)
+                take(follow.at(i));
+        };
+        takeRun(0);
+        for (const int e : lead) {
+            take(e);
+            if (const int there = entries.at(e).*followSide; there >= 0)
+                takeRun(there + 1);
+        }
+        return merged;
+    }
+};
+
+} // namespace
+
+Merged<CraftingData> mergeCraftingData(const CraftingData &base, const CraftingData &ours,
+                                       const CraftingData &theirs)
+{
+    Merger merger;
+    const Path root;
+    CraftingData merged = merger.list(base, ours, theirs, Path(&root, "groups"));
+    return {std::move(merged), std::move(merger.conflicts)};
+}
+
+Merged<HelpTopics> mergeHelpTopics(const HelpTopics &base, const HelpTopics &ours,
+                                   const HelpTopics &theirs)
+{
+    Merger merger;
+    const Path root;
+    HelpTopics merged = merger.list(base, ours, theirs, Path(&root, "topics"));
+    return {std::move(merged), std::move(merger.conflicts)};
+}
+
+Merged<SmeltFile> mergeSmeltFiles(const SmeltFile &base, const SmeltFile &ours,
+                                  const SmeltFile &theirs)
+{
+    Merged<SmeltFile> result;
+    result.value.kind = ours.kind;
+    if (ours.kind == SmeltFile::Crafting) {
+        Merged<CraftingData> merged = mergeCraftingData(base.groups, ours.groups, theirs.groups);
+        result.value.groups = std::move(merged.value);
+        result.conflicts = std::move(merged.conflicts);
+    } else {
+        Merged<HelpTopics> merged = mergeHelpTopics(base.topics, ours.topics, theirs.topics);
+        result.value.topics = std::move(merged.value);
+        result.conflicts = std::move(merged.conflicts);
+    }
+    return result;
+}
+
+QString overfullList(const SmeltFile &file, qsizetype &size)
+{
+    const auto over = [&size](qsizetype count, qsizetype most) {
+        size = count;
+        return count > most;
+    };
+    if (file.kind == SmeltFile::Help)
+        return over(file.topics.size(), MaxHelpTopics) ? QStringLiteral("$.topics") : QString();
+    if (over(file.groups.size(), MaxListSize))
+        return QStringLiteral("$.groups");
+    for (qsizetype i = 0; i < file.groups.size(); ++i) {
+        const QList<Proc> &procs = file.groups.at(i).procs;
+        if (over(procs.size(), MaxListSize))
+            return QStringLiteral("$.groups[%1].procs").arg(i);
+        for (qsizetype j = 0; j < procs.size(); ++j) {
+            if (over(procs.at(j).reqs.size(), MaxListSize))
+                return QStringLiteral("$.groups[%1].procs[%2].reqs").arg(i).arg(j);
+        }
+    }
+    size = 0;
+    return QString();
+}
+
+QByteArray conflictsJson(const QList<MergeConflict> &conflicts)
+{
+    QByteArray out = "{\n    \"conflicts\": [";
+    for (qsizetype i = 0; i < conflicts.size(); ++i) {
+        const MergeConflict &c = conflicts.at(i);
+        out += i ? ",\n" : "\n";
+        out += "        {\n            \"path\": " + jsonString(c.path) + ",\n";
+        out += "            \"base\": " + c.base + ",\n";
+        out += "            \"ours\": " + c.ours + ",\n";
+        out += "            \"theirs\": " + c.theirs + "\n        }";
+    }
+    out += conflicts.isEmpty() ? "]\n}\n" : "\n    ]\n}\n";
+    return out;
+}
