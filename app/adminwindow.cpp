@@ -163,28 +163,14 @@ QHBoxLayout *SmeltworkAdminDialogBase::buildListRow(QLabel *&label, const char *
 
 QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const char *name)
 {
-    auto *list = makeNamed<QTreeWidget>(page, name);
-    list->setColumnCount(ReqColumnCount);
-    list->setHeaderLabels({tr("Name"), tr("Multiplier"), QString(), QString()});
-    QHeaderView *header = list->header();
-    header->setStretchLastSection(false);
     // Sized to their widest text by each refill (fitColumns): Qt's own sizing to contents
     // measures only some of the rows, and does it again at every layout.
-    header->setSectionResizeMode(NameColumn, QHeaderView::Fixed);
-    header->setSectionResizeMode(MultiplierColumn, QHeaderView::Fixed);
-    for (int column : {HiddenColumnA, HiddenColumnB}) {
-        header->setSectionResizeMode(column, QHeaderView::Fixed);
-        header->resizeSection(column, 0);
-        list->setColumnHidden(column, true);
-    }
-    list->setAllColumnsShowFocus(true);
+    QTreeWidget *list = makeIndexedList(page, name, {tr("Name"), tr("Multiplier"), {}, {}}, 2,
+                                        QHeaderView::Fixed, NameColumn);
     list->setRootIsDecorated(true);
-    list->setUniformRowHeights(true);
-    list->setSortingEnabled(true);
-    list->sortByColumn(NameColumn, Qt::AscendingOrder);
-    // Switching sorting on makes the header clickable again; a click would re-sort the rows
-    // by another column, so it is switched off only now.
-    header->setSectionsClickable(false);
+    // Switching sorting on made the header clickable again; a click would re-sort the rows
+    // by another column.
+    list->header()->setSectionsClickable(false);
     return list;
 }
 

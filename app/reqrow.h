@@ -8,7 +8,7 @@ struct Req;
 // two hidden ones carry what maps a row back to its record: an item/tool row has its id
 // (unsigned) and then its position in the process's requirements, a skill row the position
 // and then nothing.
-enum ReqColumn { NameColumn, MultiplierColumn, HiddenColumnA, HiddenColumnB, ReqColumnCount };
+enum ReqColumn { NameColumn, MultiplierColumn, HiddenColumnA, HiddenColumnB };
 
 class ReqRow : public QTreeWidgetItem
 {

@@ -74,12 +74,8 @@ SaveStatus saveAtomically(const QString &path, bool keepBackup,
 
     // QSaveFile::commit() can report success after a failed write (a full disk, for one)
     // and then replace the old file with a short one; check every step before committing.
-    if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit();
-        return writeFailed(existing, reason);
-    }
+    if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError)
+        return writeFailed(existing, file.errorString()); // the uncommitted file is discarded
     if (!file.commit())
         return writeFailed(existing, file.errorString());
     return SaveStatus::Saved;

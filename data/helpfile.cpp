@@ -13,10 +13,7 @@
 
 bool operator==(const HelpTopic &a, const HelpTopic &b)
 {
-    const auto same = [](const QString &x, const QString &y) {
-        return x.isNull() == y.isNull() && x == y;
-    };
-    return same(a.id, b.id) && same(a.header, b.header) && same(a.body, b.body);
+    return sameText(a.id, b.id) && sameText(a.header, b.header) && sameText(a.body, b.body);
 }
 
 QDebug operator<<(QDebug dbg, const HelpTopic &topic)

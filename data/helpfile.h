@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileio.h"
+#include "records.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -12,7 +12,7 @@ bool isSpecial(const Proc &proc)
     return proc.maxQL == proc.minQL;
 }
 
-static bool sameText(const QString &a, const QString &b)
+bool sameText(const QString &a, const QString &b)
 {
     return a.isNull() == b.isNull() && a == b;
 }

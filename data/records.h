@@ -41,6 +41,7 @@ bool isFixed(const Req &req);
 bool isSpecial(const Proc &proc);
 
 // Null and empty strings are different values in the file, so they differ here too.
+bool sameText(const QString &a, const QString &b);
 bool operator==(const Req &a, const Req &b);
 bool operator==(const Proc &a, const Proc &b);
 bool operator==(const ProcGroup &a, const ProcGroup &b);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -45,6 +46,29 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
     auto *button = makeNamed<QPushButton>(parent, name);
     button->setText(text);
     return button;
+}
+
+QTreeWidget *makeIndexedList(QWidget *parent, const char *name, const QStringList &labels,
+                             int hiddenColumns, QHeaderView::ResizeMode sizing, int sortColumn)
+{
+    auto *list = makeNamed<QTreeWidget>(parent, name);
+    list->setColumnCount(int(labels.size()));
+    list->setHeaderLabels(labels);
+    QHeaderView *header = list->header();
+    header->setStretchLastSection(false);
+    const int visible = int(labels.size()) - hiddenColumns;
+    for (int column = 0; column < labels.size(); ++column) {
+        header->setSectionResizeMode(column, column < visible ? sizing : QHeaderView::Fixed);
+        if (column >= visible) {
+            header->resizeSection(column, 0);
+            list->setColumnHidden(column, true);
+        }
+    }
+    list->setAllColumnsShowFocus(true);
+    list->setUniformRowHeights(true);
+    list->setSortingEnabled(true);
+    list->sortByColumn(sortColumn, Qt::AscendingOrder);
+    return list;
 }
 
 QSpacerItem *makeExpandingSpacer()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHeaderView>
 #include <QString>
 #include <Qt>
 
@@ -12,6 +13,7 @@ class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSpacerItem;
+class QTreeWidget;
 class QWidget;
 
 // Builders shared by every window of the program, so that each window's constructor
@@ -46,6 +48,12 @@ template <class Layout> Layout *makeLayout(int spacing, int margin, QWidget *own
     layout->setContentsMargins(margin, margin, margin, margin);
     return layout;
 }
+
+// A list of rows with `labels.size()` columns, sorted by `sortColumn`, whose last
+// `hiddenColumns` columns carry what maps a row back to its record: the user never sees them,
+// and the header cannot make them visible. The visible columns are sized as `sizing` says.
+QTreeWidget *makeIndexedList(QWidget *parent, const char *name, const QStringList &labels,
+                             int hiddenColumns, QHeaderView::ResizeMode sizing, int sortColumn);
 
 // The 20 x 20 spacer that pushes buttons apart or keeps them centred.
 QSpacerItem *makeExpandingSpacer();

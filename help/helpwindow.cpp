@@ -21,7 +21,7 @@
 
 namespace {
 
-enum TopicColumn { TitleColumn, IdColumn, IndexColumn, TopicColumnCount };
+enum TopicColumn { TitleColumn, IdColumn, IndexColumn };
 
 // Ids sort by their characters' codes, not by the locale and not as numbers: "10" comes
 // before "2" and capitals before small letters, as the planner lists them.
@@ -95,27 +95,15 @@ void SmeltworkHelpDialog::buildTopicList()
     TopicColumnLayout->addWidget(HeaderLabel);
 
     qDebug("       + HeaderList");
-    HeaderList = makeNamed<QTreeWidget>(this, "HeaderList");
+    // The index maps an item back to its topic; the user never sees it.
+    HeaderList = makeIndexedList(this, "HeaderList", {tr("Title"), tr("ID"), tr("index")}, 1,
+                                 QHeaderView::ResizeToContents, IdColumn);
     HeaderList->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     HeaderList->setLineWidth(1);
-    HeaderList->setColumnCount(TopicColumnCount);
-    HeaderList->setHeaderLabels({tr("Title"), tr("ID"), tr("index")});
-    QHeaderView *header = HeaderList->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(TitleColumn, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(IdColumn, QHeaderView::ResizeToContents);
-    // The index maps an item back to its topic; the user never sees it.
-    header->setSectionResizeMode(IndexColumn, QHeaderView::Fixed);
-    header->resizeSection(IndexColumn, 0);
-    HeaderList->setColumnHidden(IndexColumn, true);
     HeaderList->setHeaderHidden(true);
-    HeaderList->setAllColumnsShowFocus(true);
     HeaderList->setSelectionMode(QAbstractItemView::SingleSelection);
-    HeaderList->setUniformRowHeights(true);
     // Asks for the width of its columns, so both stay in view when the window has room.
     HeaderList->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    HeaderList->setSortingEnabled(true);
-    HeaderList->sortByColumn(IdColumn, Qt::AscendingOrder);
     TopicColumnLayout->addWidget(HeaderList);
 }
 

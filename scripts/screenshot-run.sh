@@ -6,14 +6,15 @@ set -euo pipefail
 program=$1
 shot=$2
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 runtime=$(mktemp -d)
+# Xvfb picks a free display and writes its number to the pipe once it accepts connections.
+mkfifo "$runtime/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$runtime/display" >/dev/null 2>&1 &
+xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$runtime"' EXIT
-export DISPLAY=$display
+read -r number <"$runtime/display"
+export DISPLAY=:$number
 export XDG_RUNTIME_DIR=$runtime # Qt warns without one
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$program" &
 app=$!

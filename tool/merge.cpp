@@ -92,7 +92,7 @@ const QString &nameOf(const HelpTopic &t)
 
 bool same(const QString &a, const QString &b)
 {
-    return a.isNull() == b.isNull() && a == b;
+    return sameText(a, b);
 }
 template <typename Number> bool same(Number a, Number b)
 {

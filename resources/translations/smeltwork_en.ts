@@ -116,5 +116,19 @@ Delete a topic before adding another one.</numerusform>
                 <numerusform>%n records, but the file holds at most %1</numerusform>
             </translation>
         </message>
+        <message numerus="yes">
+            <source>%1: the merge holds %n records there, more than the file can count (%2); nothing was written</source>
+            <translation>
+                <numerusform>%1: the merge holds %n records there, more than the file can count (%2); nothing was written</numerusform>
+                <numerusform>%1: the merge holds %n records there, more than the file can count (%2); nothing was written</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%1: %n conflict(s) left, each with our side's value; all are listed in %2</source>
+            <translation>
+                <numerusform>%1: %n conflict left, each with our side's value; all are listed in %2</numerusform>
+                <numerusform>%1: %n conflicts left, each with our side's value; all are listed in %2</numerusform>
+            </translation>
+        </message>
     </context>
 </TS>
