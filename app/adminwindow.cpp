@@ -229,13 +229,13 @@ void SmeltworkAdminDialogBase::loadData()
 {
     m_loadReport = loadCraftingFile(craftingFilePath(), groups);
     switch (m_loadReport.status) {
-    case LoadReport::Loaded:
-    case LoadReport::NotOpened:
+    case LoadStatus::Loaded:
+    case LoadStatus::NotOpened:
         break;
-    case LoadReport::BadMagic:
+    case LoadStatus::BadMagic:
         SmeltworkMessageBox::warning(this, tr("Unable to load data file: Format not recognized"));
         break;
-    case LoadReport::Damaged:
+    case LoadStatus::Damaged:
         SmeltworkMessageBox::warning(
             this, tr("The data file is damaged: it ends early or holds impossible lengths.\n"
                      "Recovered %1, %2 and %3; the rest could not be read.\n"

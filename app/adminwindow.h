@@ -1,6 +1,6 @@
 #pragma once
 
-#include "craftingfile.h"
+#include "smeltfiles.h"
 #include "dialogkit.h"
 #include "records.h"
 
@@ -48,7 +48,7 @@ public:
     void saveData();
 
     const CraftingData &data() const { return groups; }
-    const LoadReport &loadReport() const { return m_loadReport; }
+    const FileReport &loadReport() const { return m_loadReport; }
 
 protected:
     QVBoxLayout *MainLayout;
@@ -106,7 +106,7 @@ private:
     int currentReq(bool skill) const;
     bool refusedAsFull(qsizetype size, const QString &message);
 
-    LoadReport m_loadReport;
+    FileReport m_loadReport;
 };
 
 // The window as the program shows it: the base, with the application style set once the

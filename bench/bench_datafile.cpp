@@ -9,7 +9,7 @@
 // /dev/null while a run is timed.
 
 #include "adminwindow.h"
-#include "craftingfile.h"
+#include "smeltfiles.h"
 #include "fileio.h"
 #include "trace.h"
 
@@ -381,9 +381,9 @@ Sample timedLoad(const QString &path, bool trace)
     {
         StderrToNull quiet;
         Stopwatch watch;
-        const LoadReport report = loadCraftingFile(path, data);
+        const FileReport report = loadCraftingFile(path, data);
         time = watch.elapsed();
-        if (report.status != LoadReport::Loaded)
+        if (report.status != LoadStatus::Loaded)
             qFatal("bench: %s did not load", qPrintable(path));
     }
     setTrace(true);

@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_editing [runs]
 
 #include "adminwindow.h"
-#include "craftingfile.h"
+#include "smeltfiles.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 // process's CPU time. The merge is timed on the trees in memory and as the whole command:
 // three files loaded, merged, and the result saved.
 
-#include "craftingfile.h"
+#include "smeltfiles.h"
 #include "merge.h"
 #include "smelttool.h"
 

@@ -3,7 +3,7 @@
 #include "datastream.h"
 #include "trace.h"
 
-#include <QDir>
+#include <QIODevice>
 
 namespace {
 
@@ -96,14 +96,14 @@ bool readProc(StreamReader &in, const Trace &trace, int j, Proc &p, bool &starte
 
 } // namespace
 
-LoadReport readCraftingData(QByteArrayView bytes, CraftingData &data)
+FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
 {
-    LoadReport report;
+    FileReport report;
     StreamReader in(bytes);
     quint32 magic = 0;
     if (!in.readU32(magic) || magic != CraftingMagic) {
         qWarning("BAD MAGIC NUMBER!");
-        report.status = LoadReport::BadMagic;
+        report.status = LoadStatus::BadMagic;
         return report;
     }
 
@@ -141,14 +141,15 @@ LoadReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     }
 
     if (!intact) {
-        report.status = LoadReport::Damaged;
+        report.status = LoadStatus::Damaged;
+        report.damagedAt = in.position();
         qWarning("Data file damaged at byte %lld: kept %d groups, %d processes, %d requirements",
                  qlonglong(in.position()), report.groups, report.procs, report.reqs);
         return report;
     }
     if (trace.on)
         qDebug("Finished loading data file");
-    report.status = LoadReport::Loaded;
+    report.status = LoadStatus::Loaded;
     return report;
 }
 
@@ -203,26 +204,4 @@ bool writeCraftingData(QIODevice &device, const CraftingData &data)
     }
     writeOut(0);
     return written;
-}
-
-LoadReport loadCraftingFile(const QString &path, CraftingData &data)
-{
-    QByteArray bytes;
-    if (!readWholeFile(path, bytes))
-        return {};
-    return readCraftingData(bytes, data);
-}
-
-SaveStatus saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup)
-{
-    const SaveStatus status = saveAtomically(
-        path, keepBackup, [&data](QIODevice &device) { return writeCraftingData(device, data); });
-    if (status == SaveStatus::Saved && traceEnabled())
-        qDebug("Finished saving data file");
-    return status;
-}
-
-QString craftingFilePath()
-{
-    return QDir::currentPath() + QStringLiteral("/Smeltwork.dat");
 }

@@ -14,6 +14,18 @@ enum class LoadStatus {
     Damaged,   // ends early or holds impossible lengths; what was complete is kept
 };
 
+// What reading either file found. The counts are of the records held after the load: groups,
+// processes and requirements of a data file, topics of a help file.
+struct FileReport
+{
+    LoadStatus status = LoadStatus::NotOpened;
+    int groups = 0;
+    int procs = 0;
+    int reqs = 0;
+    int topics = 0;
+    qint64 damagedAt = -1; // Damaged: the byte at which reading stopped
+};
+
 enum class SaveStatus {
     Saved,
     NotWritable,  // the file or its folder cannot be written; nothing was touched

@@ -4,7 +4,7 @@
 #include "trace.h"
 
 #include <QDebug>
-#include <QDir>
+#include <QIODevice>
 #include <QLocale>
 
 #include <algorithm>
@@ -24,9 +24,9 @@ QDebug operator<<(QDebug dbg, const HelpTopic &topic)
     return dbg;
 }
 
-HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
+FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
 {
-    HelpLoadReport report;
+    FileReport report;
     StreamReader in(bytes);
     quint32 magic = 0;
     if (!in.readU32(magic) || magic != HelpMagic) {
@@ -55,6 +55,7 @@ HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
 
     if (!intact) {
         report.status = LoadStatus::Damaged;
+        report.damagedAt = in.position();
         qWarning("Help file damaged at byte %lld: kept %d topics", qlonglong(in.position()),
                  report.topics);
         return report;
@@ -82,28 +83,6 @@ bool writeHelpTopics(QIODevice &device, const HelpTopics &topics)
         out.writeString(topic.body);
     }
     return device.write(bytes) == bytes.size();
-}
-
-HelpLoadReport loadHelpTopics(const QString &path, HelpTopics &topics)
-{
-    QByteArray bytes;
-    if (!readWholeFile(path, bytes))
-        return {};
-    return readHelpTopics(bytes, topics);
-}
-
-SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup)
-{
-    const SaveStatus status = saveAtomically(
-        path, keepBackup, [&topics](QIODevice &device) { return writeHelpTopics(device, topics); });
-    if (status == SaveStatus::Saved && traceEnabled())
-        qDebug("Finished saving help file");
-    return status;
-}
-
-QString helpFilePath()
-{
-    return QDir::currentPath() + QStringLiteral("/Smeltwork.hlp");
 }
 
 namespace {

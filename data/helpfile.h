@@ -32,24 +32,11 @@ inline bool operator!=(const HelpTopic &a, const HelpTopic &b)
 }
 QDebug operator<<(QDebug dbg, const HelpTopic &topic);
 
-struct HelpLoadReport
-{
-    LoadStatus status = LoadStatus::NotOpened;
-    int topics = 0; // topics held after the load
-};
-
 // Appends the topics held in `bytes` (a whole help file) to `topics`, printing the load
 // trace. Prints "BAD MAGIC NUMBER!" for a foreign file and a warning line for a damaged one.
-HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics);
+FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics);
 // Writes all topics to `device`. Returns false when the device did not take every byte.
 bool writeHelpTopics(QIODevice &device, const HelpTopics &topics);
-
-HelpLoadReport loadHelpTopics(const QString &path, HelpTopics &topics);
-// Saves atomically; with `keepBackup` the old file is kept as `path`.bak first.
-SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);
-
-// The help file's name in the working folder.
-QString helpFilePath();
 
 // The number an id starts with: the longest leading part that reads as a decimal number
 // (leading white space, a sign, digits with at most one point, an exponent), read the same

@@ -10,7 +10,7 @@
 
 namespace {
 
-bool countsMatch(const LoadReport &report, const CraftingData &tree)
+bool countsMatch(const FileReport &report, const CraftingData &tree)
 {
     int procs = 0;
     int reqs = 0;
@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    return checkLoader<CraftingData, LoadReport>(QByteArrayView(data, qsizetype(size)),
+    return checkLoader<CraftingData, FileReport>(QByteArrayView(data, qsizetype(size)),
                                                  readCraftingData, writeCraftingData, countsMatch);
 }

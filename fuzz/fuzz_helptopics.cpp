@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    return checkLoader<HelpTopics, HelpLoadReport>(
+    return checkLoader<HelpTopics, FileReport>(
         QByteArrayView(data, qsizetype(size)), readHelpTopics, writeHelpTopics,
-        [](const HelpLoadReport &report, const HelpTopics &topics) {
+        [](const FileReport &report, const HelpTopics &topics) {
             return report.topics == topics.size();
         });
 }

@@ -2,8 +2,7 @@
 // the project's own writers, then cut short, given foreign magics, impossible lengths and
 // counts, and trailing bytes. Usage: make_seeds <folder>; the seeds go into
 // <folder>/craftingdata and <folder>/helptopics.
-#include "craftingfile.h"
-#include "helpfile.h"
+#include "smeltfiles.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "helpfile.h"
+#include "smeltfiles.h"
 
 #include <QDialog>
 
@@ -32,7 +32,7 @@ public:
     void saveHelpFile();
 
     const HelpTopics &helpTopics() const { return topics; }
-    const HelpLoadReport &loadReport() const { return m_loadReport; }
+    const FileReport &loadReport() const { return m_loadReport; }
 
     QLabel *HeaderLabel;
     QTreeWidget *HeaderList;
@@ -77,5 +77,5 @@ private:
     int selectedTopic() const;
     QTreeWidgetItem *itemOfTopic(int index) const;
 
-    HelpLoadReport m_loadReport;
+    FileReport m_loadReport;
 };

@@ -2,8 +2,7 @@
 // and saves when the world does not cooperate. The tests run as root, whom file modes do not stop,
 // so folders are guarded in ways that stop root too: the immutable attribute, a read-only bind
 // mount or a full tmpfs in a mount namespace of the test's own, or a save made as the user nobody.
-#include "craftingfile.h"
-#include "helpfile.h"
+#include "smeltfiles.h"
 #include "sampletree.h"
 #include "testsupport.h"
 
@@ -210,7 +209,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         TraceCapture capture;
         CraftingData loaded;
-        const LoadReport report = readCraftingData(bytes, loaded);
+        const FileReport report = readCraftingData(bytes, loaded);
         QTEST(report.status, "status");
         QTEST(loaded, "tree");
         QTEST(capture.lines(), "trace");
@@ -230,7 +229,7 @@ private Q_SLOTS:
         for (qsizetype cut = 0; cut < bytes.size(); ++cut) {
             TraceCapture capture;
             CraftingData loaded;
-            const LoadReport report = readCraftingData(QByteArrayView(bytes.data(), cut), loaded);
+            const FileReport report = readCraftingData(QByteArrayView(bytes.data(), cut), loaded);
             const CraftingData kept = keptBeforeCut(sampleTree(), cut);
             QCOMPARE(loaded, kept);
             QCOMPARE(report.status, cut < 4 ? LoadStatus::BadMagic : LoadStatus::Damaged);
@@ -380,7 +379,7 @@ private Q_SLOTS:
         QFETCH(QString, warning);
         TraceCapture trace;
         HelpTopics read;
-        const HelpLoadReport report = readHelpTopics(bytes, read);
+        const FileReport report = readHelpTopics(bytes, read);
         QCOMPARE(report.status, warning.isEmpty()           ? LoadStatus::Loaded
                                 : warning.startsWith("BAD") ? LoadStatus::BadMagic
                                                             : LoadStatus::Damaged);

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "craftingfile.h"
-#include "helpfile.h"
+#include "smeltfiles.h"
 #include "records.h"
 
 #include <QByteArrayView>

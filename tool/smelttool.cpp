@@ -311,14 +311,14 @@ private:
         LoaderMessages loader;
         bool damaged = false;
         if (kind == SmeltFile::Crafting) {
-            const LoadReport report = readCraftingData(bytes, read.groups);
+            const FileReport report = readCraftingData(bytes, read.groups);
             damaged = report.status != LoadStatus::Loaded;
             damage = SmeltworkTool::tr("%1, %2, %3")
                          .arg(SmeltworkTool::tr("%n group(s)", nullptr, report.groups),
                               SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
                               SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
         } else {
-            const HelpLoadReport report = readHelpTopics(bytes, read.topics);
+            const FileReport report = readHelpTopics(bytes, read.topics);
             damaged = report.status != LoadStatus::Loaded;
             damage = SmeltworkTool::tr("%n topic(s)", nullptr, report.topics);
         }

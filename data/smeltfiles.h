@@ -1,0 +1,18 @@
+#pragma once
+
+// The program's two files as files: their names in the working folder, and loading and
+// saving them whole, with the trace each operation prints.
+
+#include "craftingfile.h"
+#include "helpfile.h"
+
+QString craftingFilePath();
+QString helpFilePath();
+
+// Reads the file at `path` whole and decodes it into an empty tree or topic list.
+FileReport loadCraftingFile(const QString &path, CraftingData &data);
+FileReport loadHelpTopics(const QString &path, HelpTopics &topics);
+
+// Saves atomically; with `keepBackup` the old file is kept as `path`.bak first.
+SaveStatus saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup);
+SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);
