@@ -231,6 +231,8 @@ void SmeltworkAdminDialogBase::loadData()
     switch (m_loadReport.status) {
     case LoadStatus::Loaded:
     case LoadStatus::NotOpened:
+    case LoadStatus::Unreadable:
+    case LoadStatus::NotAFile:
         break;
     case LoadStatus::BadMagic:
         SmeltworkMessageBox::warning(this, tr("Unable to load data file: Format not recognized"));
@@ -249,7 +251,7 @@ void SmeltworkAdminDialogBase::loadData()
 
 void SmeltworkAdminDialogBase::saveData()
 {
-    saveCraftingFile(craftingFilePath(), groups, keepsBackup(m_loadReport.status));
+    saveCraftingFile(craftingFilePath(), groups, keepsBackup(m_loadReport));
 }
 
 int SmeltworkAdminDialogBase::currentGroup() const

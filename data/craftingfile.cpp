@@ -102,7 +102,6 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     StreamReader in(bytes);
     quint32 magic = 0;
     if (!in.readU32(magic) || magic != CraftingMagic) {
-        qWarning("BAD MAGIC NUMBER!");
         report.status = LoadStatus::BadMagic;
         return report;
     }
@@ -143,13 +142,12 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     if (!intact) {
         report.status = LoadStatus::Damaged;
         report.damagedAt = in.position();
-        qWarning("Data file damaged at byte %lld: kept %d groups, %d processes, %d requirements",
-                 qlonglong(in.position()), report.groups, report.procs, report.reqs);
         return report;
     }
     if (trace.on)
         qDebug("Finished loading data file");
     report.status = LoadStatus::Loaded;
+    report.trailing = in.remaining();
     return report;
 }
 

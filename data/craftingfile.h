@@ -8,7 +8,7 @@ class QIODevice;
 constexpr quint32 CraftingMagic = 0x2AE510A4;
 
 // Appends the records held in `bytes` (a whole data file) to `data`, printing the load
-// trace. Prints "BAD MAGIC NUMBER!" for a foreign file and a warning line for a damaged one.
+// trace; the report says whether the file was whole, and what was kept.
 FileReport readCraftingData(QByteArrayView bytes, CraftingData &data);
 
 // Writes the whole tree to `device`, printing the save trace before each value.

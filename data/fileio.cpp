@@ -5,17 +5,77 @@
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-bool readWholeFile(const QString &path, QByteArray &bytes)
+namespace {
+
+FileReport notRead(LoadStatus status, const QString &reason)
+{
+    FileReport report;
+    report.status = status;
+    report.reason = reason;
+    return report;
+}
+
+#ifdef Q_OS_UNIX
+// What a path that is not a regular file is, in the words a box can show.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+#endif
+
+} // namespace
+
+FileReport readWholeFile(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
+#ifdef Q_OS_UNIX
+    // Opened without waiting, so that a pipe cannot stop the program before its kind is known.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT
+                   ? FileReport{}
+                   : notRead(LoadStatus::Unreadable, QString::fromLocal8Bit(strerror(errno)));
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const QString kind = kindOf(info.st_mode);
+        ::close(fd);
+        return notRead(LoadStatus::NotAFile, kind);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return notRead(LoadStatus::Unreadable, file.errorString());
+    }
+#else
+    if (!QFileInfo::exists(path))
+        return {};
+    if (!QFileInfo(path).isFile())
+        return notRead(LoadStatus::NotAFile, QStringLiteral("not a regular file"));
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return notRead(LoadStatus::Unreadable, file.errorString());
+#endif
     bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    if (file.error() != QFileDevice::NoError)
+        return notRead(LoadStatus::Unreadable, file.errorString());
+    FileReport report;
+    report.status = LoadStatus::Loaded;
+    return report;
 }
 
 // A hard link keeps the old bytes without reading them or taking space, so even a file that

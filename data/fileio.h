@@ -8,10 +8,12 @@ class QIODevice;
 
 // What reading a file found; shared by both file formats.
 enum class LoadStatus {
-    Loaded,
-    NotOpened, // missing or unreadable: silently an empty start
-    BadMagic,  // not this format, or too short to tell; nothing was read
-    Damaged,   // ends early or holds impossible lengths; what was complete is kept
+    Loaded,     // every record read; `trailing` counts any bytes after the last one
+    NotOpened,  // there is no such file: silently an empty start
+    Unreadable, // it exists but cannot be read (permission, I/O error); see `reason`
+    NotAFile,   // a folder, pipe, device or socket, which is never read or replaced
+    BadMagic,   // not this format, or too short to tell; nothing was read
+    Damaged,    // ends early or holds impossible lengths; what was complete is kept
 };
 
 // What reading either file found. The counts are of the records held after the load: groups,
@@ -24,6 +26,8 @@ struct FileReport
     int reqs = 0;
     int topics = 0;
     qint64 damagedAt = -1; // Damaged: the byte at which reading stopped
+    qint64 trailing = 0;   // Loaded: bytes after the last record, which the format never reads
+    QString reason;        // Unreadable: the system's reason; NotAFile: what the path is
 };
 
 enum class SaveStatus {
@@ -33,9 +37,10 @@ enum class SaveStatus {
     WriteFailed,  // writing failed part way (a full disk, say); the old file is whole
 };
 
-// Reads the whole file at `path`. False when it cannot be opened or read; both formats
-// are decoded from memory, which keeps every bounds check in one place.
-bool readWholeFile(const QString &path, QByteArray &bytes);
+// Reads the whole file at `path` into `bytes`; both formats are decoded from memory, which
+// keeps every bounds check in one place. The report says Loaded, or why nothing was read.
+// Only a regular file (or a link to one) is read: a pipe would never end.
+FileReport readWholeFile(const QString &path, QByteArray &bytes);
 
 // Replaces the file at `path` with what `write` puts into the device, or leaves the old
 // file whole: the new contents go to a temporary file that is renamed over the old one
@@ -46,9 +51,10 @@ bool readWholeFile(const QString &path, QByteArray &bytes);
 // A failed write or backup prints a warning line; a file that cannot be written does not.
 // Whether the save after a load that found `status` keeps the old file as .bak first: a
 // file the load refused or found damaged holds more than what replaces it.
-inline bool keepsBackup(LoadStatus status)
+inline bool keepsBackup(const FileReport &report)
 {
-    return status == LoadStatus::BadMagic || status == LoadStatus::Damaged;
+    return report.status == LoadStatus::BadMagic || report.status == LoadStatus::Damaged ||
+           report.status == LoadStatus::Unreadable || report.trailing > 0;
 }
 
 SaveStatus saveAtomically(const QString &path, bool keepBackup,

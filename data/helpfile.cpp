@@ -30,7 +30,6 @@ FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
     StreamReader in(bytes);
     quint32 magic = 0;
     if (!in.readU32(magic) || magic != HelpMagic) {
-        qWarning("BAD MAGIC NUMBER!");
         report.status = LoadStatus::BadMagic;
         return report;
     }
@@ -56,13 +55,12 @@ FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
     if (!intact) {
         report.status = LoadStatus::Damaged;
         report.damagedAt = in.position();
-        qWarning("Help file damaged at byte %lld: kept %d topics", qlonglong(in.position()),
-                 report.topics);
         return report;
     }
     if (trace)
         qDebug("Finished loading help file");
     report.status = LoadStatus::Loaded;
+    report.trailing = in.remaining();
     return report;
 }
 

@@ -33,7 +33,7 @@ inline bool operator!=(const HelpTopic &a, const HelpTopic &b)
 QDebug operator<<(QDebug dbg, const HelpTopic &topic);
 
 // Appends the topics held in `bytes` (a whole help file) to `topics`, printing the load
-// trace. Prints "BAD MAGIC NUMBER!" for a foreign file and a warning line for a damaged one.
+// trace; the report says whether the file was whole, and what was kept.
 FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics);
 // Writes all topics to `device`. Returns false when the device did not take every byte.
 bool writeHelpTopics(QIODevice &device, const HelpTopics &topics);

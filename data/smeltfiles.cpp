@@ -3,6 +3,8 @@
 #include "trace.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -14,6 +16,12 @@ template <> struct Format<CraftingData>
     static constexpr auto read = readCraftingData;
     static constexpr auto write = writeCraftingData;
     static constexpr const char *saved = "Finished saving data file";
+
+    static void warnDamaged(const FileReport &report)
+    {
+        qWarning("Data file damaged at byte %lld: kept %d groups, %d processes, %d requirements",
+                 report.damagedAt, report.groups, report.procs, report.reqs);
+    }
 };
 
 template <> struct Format<HelpTopics>
@@ -21,14 +29,45 @@ template <> struct Format<HelpTopics>
     static constexpr auto read = readHelpTopics;
     static constexpr auto write = writeHelpTopics;
     static constexpr const char *saved = "Finished saving help file";
+
+    static void warnDamaged(const FileReport &report)
+    {
+        qWarning("Help file damaged at byte %lld: kept %d topics", report.damagedAt, report.topics);
+    }
 };
 
 template <typename Content> FileReport load(const QString &path, Content &content)
 {
     QByteArray bytes;
-    if (!readWholeFile(path, bytes))
-        return {};
-    return Format<Content>::read(bytes, content);
+    FileReport report = readWholeFile(path, bytes);
+    if (report.status == LoadStatus::Loaded)
+        report = Format<Content>::read(bytes, content);
+
+    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
+    switch (report.status) {
+    case LoadStatus::Loaded:
+        if (report.trailing > 0)
+            qWarning("%lld bytes follow the last record of %s; the file will be kept as %s.bak "
+                     "when it is saved",
+                     report.trailing, name.constData(), name.constData());
+        break;
+    case LoadStatus::NotOpened:
+        break;
+    case LoadStatus::Unreadable:
+        qWarning("Unable to read %s: %s", name.constData(), qPrintable(report.reason));
+        break;
+    case LoadStatus::NotAFile:
+        qWarning("%s is %s, not a file; it was not read", name.constData(),
+                 qPrintable(report.reason));
+        break;
+    case LoadStatus::BadMagic:
+        qWarning("BAD MAGIC NUMBER!");
+        break;
+    case LoadStatus::Damaged:
+        Format<Content>::warnDamaged(report);
+        break;
+    }
+    return report;
 }
 
 template <typename Content>

@@ -9,7 +9,8 @@
 QString craftingFilePath();
 QString helpFilePath();
 
-// Reads the file at `path` whole and decodes it into an empty tree or topic list.
+// Reads the file at `path` whole and decodes it into an empty tree or topic list. Anything
+// but a whole file, or a missing one, is said in a warning line.
 FileReport loadCraftingFile(const QString &path, CraftingData &data);
 FileReport loadHelpTopics(const QString &path, HelpTopics &topics);
 

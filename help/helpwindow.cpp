@@ -172,6 +172,8 @@ void SmeltworkHelpDialog::loadHelpFile()
     switch (m_loadReport.status) {
     case LoadStatus::Loaded:
     case LoadStatus::NotOpened:
+    case LoadStatus::Unreadable:
+    case LoadStatus::NotAFile:
         break;
     case LoadStatus::BadMagic:
         SmeltworkMessageBox::warning(this, tr("Unable to load help file: Format not recognized"));
@@ -188,7 +190,7 @@ void SmeltworkHelpDialog::loadHelpFile()
 
 void SmeltworkHelpDialog::saveHelpFile()
 {
-    saveHelpTopics(helpFilePath(), topics, keepsBackup(m_loadReport.status));
+    saveHelpTopics(helpFilePath(), topics, keepsBackup(m_loadReport));
 }
 
 void SmeltworkHelpDialog::fillTopicList()

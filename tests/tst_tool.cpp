@@ -297,14 +297,14 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
         row("import - fresh.dat", 2,
             "standard input: near line 1, column 1: illegal value; nothing was written");
 
-        const QString damagedDat = "damaged.dat: Data file damaged at byte 60: kept 1 groups, 1 "
-                                   "processes, 0 requirements";
-        const QString damagedHlp = "damaged.hlp: Help file damaged at byte 30: kept 1 topics";
+        const QString damagedDat = "damaged.dat: damaged at byte 60; read as far as it goes (1 "
+                                   "group, 1 process, 0 requirements)";
+        const QString damagedHlp = "damaged.hlp: damaged at byte 30; read as far as it goes (1 topic)";
         row("check good.hlp", 0, "", "");
         row("check good.dat", 1, "", "$.groups[0].procs[0].reqs[1].name: empty name");
         row("check damaged.hlp", 1, damagedHlp, "$: damaged file, read only in part (1 topic)\n");
         row("dump magic.dat", 1,
-            "magic.dat: Data file damaged at byte 4: kept 0 groups, 0 processes, 0 requirements",
+            "magic.dat: damaged at byte 4; read as far as it goes (0 groups, 0 processes, 0 requirements)",
             "Smeltwork data file");
         row("export damaged.dat", 1, damagedDat, "{");
         row("dump damaged.dat", 1, damagedDat, R"(Smeltwork data file

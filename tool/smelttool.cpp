@@ -293,7 +293,7 @@ private:
             message(SmeltworkTool::tr("%1: is a folder, not a file").arg(path));
             return ExitFailure;
         }
-        if (!readWholeFile(path, bytes)) {
+        if (readWholeFile(path, bytes).status != LoadStatus::Loaded) {
             message(info.exists() ? SmeltworkTool::tr("%1: cannot be read").arg(path)
                                   : SmeltworkTool::tr("%1: no such file").arg(path));
             return ExitFailure;
@@ -308,30 +308,24 @@ private:
 
         SmeltFile read;
         read.kind = kind;
-        LoaderMessages loader;
-        bool damaged = false;
+        FileReport report;
         if (kind == SmeltFile::Crafting) {
-            const FileReport report = readCraftingData(bytes, read.groups);
-            damaged = report.status != LoadStatus::Loaded;
+            report = readCraftingData(bytes, read.groups);
             damage = SmeltworkTool::tr("%1, %2, %3")
                          .arg(SmeltworkTool::tr("%n group(s)", nullptr, report.groups),
                               SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
                               SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
         } else {
-            const FileReport report = readHelpTopics(bytes, read.topics);
-            damaged = report.status != LoadStatus::Loaded;
+            report = readHelpTopics(bytes, read.topics);
             damage = SmeltworkTool::tr("%n topic(s)", nullptr, report.topics);
         }
         file = std::move(read);
-        if (!damaged)
+        if (report.status == LoadStatus::Loaded)
             return ExitFine;
-
-        const QStringList warnings = loader.lines();
-        if (warnings.isEmpty())
-            message(
-                SmeltworkTool::tr("%1: damaged; read as far as it goes (%2)").arg(path, damage));
-        for (const QString &warning : warnings)
-            message(path + QStringLiteral(": ") + warning);
+        message(SmeltworkTool::tr("%1: damaged at byte %2; read as far as it goes (%3)")
+                    .arg(path)
+                    .arg(report.damagedAt)
+                    .arg(damage));
         return ExitProblems;
     }
 
@@ -367,7 +361,7 @@ private:
         QByteArray json;
         if (jsonPath == QLatin1String("-")) {
             json = m_in.readAll();
-        } else if (QFileInfo(jsonPath).isDir() || !readWholeFile(jsonPath, json)) {
+        } else if (readWholeFile(jsonPath, json).status != LoadStatus::Loaded) {
             message(QFileInfo::exists(jsonPath)
                         ? SmeltworkTool::tr("%1: cannot be read").arg(jsonPath)
                         : SmeltworkTool::tr("%1: no such file").arg(jsonPath));
