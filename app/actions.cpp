@@ -1,6 +1,7 @@
-// The Add, Delete and Edit actions and the two sorts of the administration window: the only
-// changes to the crafting tree. Each reads its dialog, applies the rule of the data library
-// and refills the lists; the data file is written once, when the window has closed.
+// The Add, Delete and Edit actions, the two sorts, undo and redo of the administration
+// window: the only changes to the crafting tree. Each action reads its dialog, applies the
+// rule of the data library, refills the lists and hands the tree it started from to the
+// history; the data file is written once, when the window has closed.
 
 #include "adminwindow.h"
 
@@ -116,8 +117,10 @@ void SmeltworkAdminDialogBase::addGroup()
     SmeltworkProcDialog dialog(GroupKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     appendGroup(groups, newGroup(dialog.NameEdit->text()));
     fillGroupList();
+    recordChange(before, {int(before.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteGroup()
@@ -130,8 +133,10 @@ void SmeltworkAdminDialogBase::deleteGroup()
             .arg(ProcGroupList->currentText());
     if (!confirmed(this, question))
         return;
+    const CraftingData before = groups;
     removeRecord(groups, {g});
     fillGroupList();
+    recordChange(before, {g});
 }
 
 void SmeltworkAdminDialogBase::editGroupAction()
@@ -143,8 +148,10 @@ void SmeltworkAdminDialogBase::editGroupAction()
     dialog.NameEdit->setText(groups.at(g).name);
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     editGroup(groups[g], dialog.NameEdit->text());
     fillGroupList();
+    recordChange(before, {g});
 }
 
 void SmeltworkAdminDialogBase::addProc()
@@ -163,8 +170,10 @@ void SmeltworkAdminDialogBase::addProc()
     SmeltworkProcDialog dialog(ProcessKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     appendProc(groups, g, newProc(fieldsOf(dialog)));
     fillProcessList();
+    recordChange(before, {g, int(before.at(g).procs.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteProc()
@@ -176,8 +185,11 @@ void SmeltworkAdminDialogBase::deleteProc()
                                  .arg(ProcessList->currentText());
     if (!confirmed(this, question))
         return;
-    removeRecord(groups, {currentGroup(), p});
+    const CraftingData before = groups;
+    const RecordPath path{currentGroup(), p};
+    removeRecord(groups, path);
     fillProcessList();
+    recordChange(before, path);
 }
 
 void SmeltworkAdminDialogBase::editProcAction()
@@ -195,8 +207,10 @@ void SmeltworkAdminDialogBase::editProcAction()
         dialog.setSpecial(true);
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     editProc(groups[g].procs[p], fieldsOf(dialog));
     fillProcessList();
+    recordChange(before, {g, p});
 }
 
 void SmeltworkAdminDialogBase::addReq(bool skill)
@@ -221,8 +235,10 @@ void SmeltworkAdminDialogBase::addReq(bool skill)
         switchOffId(dialog);
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     appendReq(groups, g, p, newReq(fieldsOf(dialog), skill));
     fillReqLists();
+    recordChange(before, {g, p, int(before.at(g).procs.at(p).reqs.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteReq(bool skill)
@@ -235,8 +251,11 @@ void SmeltworkAdminDialogBase::deleteReq(bool skill)
                                    : tr("Really delete item/tool \"%1\"?").arg(name);
     if (!confirmed(this, question))
         return;
-    removeRecord(groups, {currentGroup(), currentProc(), k});
+    const CraftingData before = groups;
+    const RecordPath path{currentGroup(), currentProc(), k};
+    removeRecord(groups, path);
     fillReqLists();
+    recordChange(before, path);
 }
 
 void SmeltworkAdminDialogBase::editReqAction(bool skill)
@@ -259,8 +278,10 @@ void SmeltworkAdminDialogBase::editReqAction(bool skill)
         dialog.ZorvexEdit->setText(idText(shown.id));
     if (!dialog.exec())
         return;
+    const CraftingData before = groups;
     editReq(groups[g].procs[p].reqs[k], fieldsOf(dialog));
     fillReqLists();
+    recordChange(before, {g, p, k});
 }
 
 int SmeltworkAdminDialogBase::currentReq(bool skill) const
@@ -274,15 +295,55 @@ int SmeltworkAdminDialogBase::currentReq(bool skill) const
 
 void SmeltworkAdminDialogBase::sortProcGrpList()
 {
+    const CraftingData before = groups;
     sortGroups(groups);
     fillGroupList();
+    recordChange(before, {});
     qDebug("Sorting Complete!");
 }
 
 void SmeltworkAdminDialogBase::sortProcList()
 {
-    if (sortProcs(groups, currentGroup()) != EditResult::Done)
+    const CraftingData before = groups;
+    const int g = currentGroup();
+    if (sortProcs(groups, g) != EditResult::Done)
         return; // no group, nothing to sort
     fillProcessList();
+    recordChange(before, {g});
     qDebug("Sorting Complete!");
+}
+
+void SmeltworkAdminDialogBase::recordChange(const CraftingData &before, const RecordPath &touched)
+{
+    // An Edit accepted as it was, or a sort of a sorted list, is no step to undo. Lists the
+    // change did not touch are still shared, and QList compares those by pointer.
+    if (groups == before)
+        return;
+    m_history.record(before, touched);
+    changed(touched);
+}
+
+void SmeltworkAdminDialogBase::undo()
+{
+    restore(m_history.undo(groups));
+}
+
+void SmeltworkAdminDialogBase::redo()
+{
+    restore(m_history.redo(groups));
+}
+
+void SmeltworkAdminDialogBase::restore(const std::optional<CraftingHistory::Step> &step)
+{
+    if (!step)
+        return;
+    groups = step->tree;
+    fillGroupNames();
+    showRecord(step->touched);
+    changed(step->touched);
+}
+
+void SmeltworkAdminDialogBase::changed(const RecordPath &touched)
+{
+    emit treeChanged(touched);
 }

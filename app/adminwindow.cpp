@@ -1,6 +1,7 @@
 #include "adminwindow.h"
 
 #include "appicon.h"
+#include "findwindow.h"
 #include "helpwindow.h"
 #include "messagebox.h"
 #include "reqrow.h"
@@ -11,14 +12,17 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStringListModel>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -111,12 +115,17 @@ SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *
     loadData();
     buildWidgets();
     connectSignals();
+    addShortcuts();
     ProcGroupList->setFocus();
     fillGroupList();
     SmeltworkAdminDialogBase::selectAction(0);
 }
 
-SmeltworkAdminDialogBase::~SmeltworkAdminDialogBase() = default;
+SmeltworkAdminDialogBase::~SmeltworkAdminDialogBase()
+{
+    // The find window reads the tree in place; it goes before the tree does.
+    delete m_find;
+}
 
 void SmeltworkAdminDialogBase::buildWidgets()
 {
@@ -225,6 +234,16 @@ void SmeltworkAdminDialogBase::connectSignals()
     connect(ActionBtn, &QPushButton::clicked, this, &Self::doAction);
 }
 
+void SmeltworkAdminDialogBase::addShortcuts()
+{
+    using Self = SmeltworkAdminDialogBase;
+    connect(makeShortcut(this, findKeys()), &QShortcut::activated, this, &Self::showFind);
+    connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
+    connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
+    setToolTip(tr("Find: %1\nUndo: %2\nRedo: %3")
+                   .arg(keysText(findKeys()), keysText(undoKeys()), keysText(redoKeys())));
+}
+
 void SmeltworkAdminDialogBase::loadData()
 {
     m_loadReport = loadCraftingFile(craftingFilePath(), groups);
@@ -269,12 +288,17 @@ int SmeltworkAdminDialogBase::currentProc() const
 
 void SmeltworkAdminDialogBase::fillGroupList()
 {
+    fillGroupNames();
+    fillProcessList();
+}
+
+void SmeltworkAdminDialogBase::fillGroupNames()
+{
     QStringList names;
     names.reserve(groups.size());
     for (const ProcGroup &group : std::as_const(groups))
         names.append(group.name);
     setEntries(ProcGroupList, names);
-    fillProcessList();
 }
 
 void SmeltworkAdminDialogBase::fillProcessList()
@@ -307,6 +331,59 @@ void SmeltworkAdminDialogBase::fillReqLists()
     addSortedRows(SkillsList, skills);
     fitColumns(ItemsList, items);
     fitColumns(SkillsList, skills);
+}
+
+void SmeltworkAdminDialogBase::showRecord(const RecordPath &path)
+{
+    const auto within = [](int at, qsizetype size) {
+        return size > 0 ? std::clamp(at, 0, int(size) - 1) : -1;
+    };
+    ProcGroupList->setCurrentIndex(within(path.group, groups.size()));
+    fillProcessList();
+    const int g = currentGroup();
+    if (g < 0 || path.proc < 0)
+        return;
+    const int p = within(path.proc, groups.at(g).procs.size());
+    if (p != ProcessList->currentIndex()) {
+        ProcessList->setCurrentIndex(p);
+        fillReqLists();
+    }
+    if (p >= 0 && path.req >= 0 && path.req < groups.at(g).procs.at(p).reqs.size())
+        selectReqRow(path.req);
+}
+
+void SmeltworkAdminDialogBase::selectReqRow(int k)
+{
+    const Req &req = groups.at(currentGroup()).procs.at(currentProc()).reqs.at(k);
+    QTreeWidget *list = req.type == 0 ? ItemsList : SkillsList;
+    ReqControl->setCurrentWidget(req.type == 0 ? tab : tab_2);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = list->topLevelItem(row);
+        if (reqPosition(item) == k) {
+            list->setCurrentItem(item);
+            list->scrollToItem(item);
+            return;
+        }
+    }
+}
+
+void SmeltworkAdminDialogBase::showFind()
+{
+    using Self = SmeltworkAdminDialogBase;
+    if (!m_find) {
+        m_find = new SmeltworkFindWindow(groups, this);
+        placeBeside(m_find, this);
+        connect(m_find, &SmeltworkFindWindow::showRequested, this, &Self::showRecord);
+        connect(this, &Self::treeChanged, m_find, &SmeltworkFindWindow::refresh);
+    }
+    const bool wasHidden = !m_find->isVisible();
+    m_find->show();
+    if (wasHidden)
+        m_find->refresh(); // it does not search while hidden
+    m_find->raise();
+    m_find->activateWindow();
+    m_find->FindEdit->setFocus();
+    m_find->FindEdit->selectAll();
 }
 
 void SmeltworkAdminDialogBase::selectProcGrp(int)

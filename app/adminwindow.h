@@ -2,9 +2,11 @@
 
 #include "smeltfiles.h"
 #include "dialogkit.h"
+#include "history.h"
 #include "records.h"
 
 #include <QDialog>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -12,6 +14,7 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class SmeltworkFindWindow;
 class QTreeWidget;
 class QVBoxLayout;
 
@@ -50,6 +53,14 @@ public:
     const CraftingData &data() const { return groups; }
     const FileReport &loadReport() const { return m_loadReport; }
 
+    // Makes the record at `path` current: its group and process in the lists, and a
+    // requirement's row on its tab. Positions past the end of a list stand for its last entry.
+    void showRecord(const RecordPath &path);
+
+Q_SIGNALS:
+    // The tree has changed at `touched`, by an action, a sort, an undo or a redo.
+    void treeChanged(const RecordPath &touched);
+
 protected:
     QVBoxLayout *MainLayout;
     QHBoxLayout *ButtonRowLayout;
@@ -71,6 +82,10 @@ protected:
     int currentGroup() const;
     int currentProc() const;
 
+    // Every change of the tree ends here, once the lists show it: what has to follow any
+    // change (saving, recovery) hooks in here or on treeChanged().
+    void changed(const RecordPath &touched);
+
 protected Q_SLOTS:
     virtual void doAction();
     virtual void selectProcGrp(int);
@@ -79,12 +94,16 @@ protected Q_SLOTS:
     virtual void editHelp();
     virtual void sortProcGrpList();
     virtual void sortProcList();
+    virtual void showFind();
+    virtual void undo();
+    virtual void redo();
 
 private:
     void buildWidgets();
     void buildRequirementTabs();
     void buildActionBox();
     void connectSignals();
+    void addShortcuts();
     QTreeWidget *makeRequirementList(QWidget *page, const char *name);
     QTreeWidget *addRequirementPage(QWidget *&page, const char *pageName, QVBoxLayout *&layout,
                                     const char *listName, const QString &label);
@@ -106,7 +125,15 @@ private:
     int currentReq(bool skill) const;
     bool refusedAsFull(qsizetype size, const QString &message);
 
+    // Keeps `before` for undo when the tree now differs from it, and announces the change.
+    void recordChange(const CraftingData &before, const RecordPath &touched);
+    void restore(const std::optional<CraftingHistory::Step> &step);
+    void fillGroupNames();
+    void selectReqRow(int k);
+
     FileReport m_loadReport;
+    CraftingHistory m_history;
+    SmeltworkFindWindow *m_find = nullptr;
 };
 
 // The window as the program shows it: the base, with the application style set once the

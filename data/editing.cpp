@@ -235,9 +235,9 @@ EditResult sortProcs(CraftingData &data, int g)
     return EditResult::Done;
 }
 
-QList<int> topicParents(const HelpTopics &topics)
+QList<int> topicParents(const HelpTopics &topics, bool traced)
 {
-    const bool trace = traceEnabled();
+    const bool trace = traced && traceEnabled();
     QList<int> parents;
     parents.reserve(topics.size());
     int parent = -1;

@@ -92,5 +92,5 @@ EditResult sortProcs(CraftingData &data, int g);
 // The help tree: for each topic, the index of the topic it hangs below, or -1 for the top
 // level. A topic whose id has a positive fraction hangs below the nearest top-level topic
 // before it in the list; before the first one it stands at the top. Prints one "IDTest"
-// line per topic.
-QList<int> topicParents(const HelpTopics &topics);
+// line per topic when `traced`.
+QList<int> topicParents(const HelpTopics &topics, bool traced = true);

@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSpacerItem>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 
 Qt::WindowFlags smeltworkWindowFlags()
@@ -93,4 +96,47 @@ QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &tit
     row->setAlignment(Qt::AlignTop);
     column->addLayout(row);
     return row;
+}
+
+QList<QKeySequence> findKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_F)};
+}
+
+QList<QKeySequence> undoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+}
+
+QList<QKeySequence> redoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+}
+
+QString keysText(const QList<QKeySequence> &keys)
+{
+    return QKeySequence::listToString(keys, QKeySequence::NativeText);
+}
+
+void placeBeside(QWidget *window, const QWidget *anchor)
+{
+    constexpr int Gap = 8;
+    const QRect screen = anchor->screen()->availableGeometry();
+    const QRect beside = anchor->frameGeometry();
+    const int width = window->width();
+    int x = beside.right() + 1 + Gap;
+    if (x + width > screen.right() + 1 && beside.left() - Gap - width >= screen.left())
+        x = beside.left() - Gap - width;
+    x = std::max(screen.left(), std::min(x, screen.right() + 1 - width));
+    const int y =
+        std::max(screen.top(), std::min(beside.top(), screen.bottom() + 1 - window->height()));
+    window->move(x, y);
+}
+
+QShortcut *makeShortcut(QWidget *window, const QList<QKeySequence> &keys)
+{
+    auto *shortcut = new QShortcut(window);
+    shortcut->setKeys(keys);
+    shortcut->setContext(Qt::WindowShortcut);
+    return shortcut;
 }

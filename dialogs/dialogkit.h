@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHeaderView>
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <Qt>
 
@@ -12,6 +14,7 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QPushButton;
+class QShortcut;
 class QSpacerItem;
 class QTreeWidget;
 class QWidget;
@@ -64,3 +67,18 @@ QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &tit
 
 // The sunken box that holds everything of the small record and topic dialogs.
 QFrame *makeMainFrame(QDialog *dialog);
+
+// The keys of Find, Undo and Redo, the same in every window. None holds Alt, so none can
+// take the place of a label's or a button's mnemonic.
+QList<QKeySequence> findKeys();
+QList<QKeySequence> undoKeys();
+QList<QKeySequence> redoKeys();
+// Keys as a tool tip lists them: "Ctrl+Shift+Z; Ctrl+Y".
+QString keysText(const QList<QKeySequence> &keys);
+
+// Moves `window`, not yet shown, beside `anchor` so that it leaves it in view: to its right,
+// else to its left; where neither side has room, as far right as the screen allows.
+void placeBeside(QWidget *window, const QWidget *anchor);
+
+// A shortcut that answers `keys` while `window` is the active window.
+QShortcut *makeShortcut(QWidget *window, const QList<QKeySequence> &keys);

@@ -14,10 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +65,7 @@ SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool
     buildWidgets();
     qDebug("Connecting signals");
     connectSignals();
+    addShortcuts();
     fillTopicList();
 }
 
@@ -166,6 +170,14 @@ void SmeltworkHelpDialog::connectSignals()
     connect(EditorBtn, &QPushButton::clicked, this, &Self::editBody);
 }
 
+void SmeltworkHelpDialog::addShortcuts()
+{
+    using Self = SmeltworkHelpDialog;
+    connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
+    connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
+    setToolTip(tr("Undo: %1\nRedo: %2").arg(keysText(undoKeys()), keysText(redoKeys())));
+}
+
 void SmeltworkHelpDialog::loadHelpFile()
 {
     m_loadReport = loadHelpTopics(helpFilePath(), topics);
@@ -193,12 +205,12 @@ void SmeltworkHelpDialog::saveHelpFile()
     saveHelpTopics(helpFilePath(), topics, keepsBackup(m_loadReport));
 }
 
-void SmeltworkHelpDialog::fillTopicList()
+void SmeltworkHelpDialog::fillTopicList(bool traced)
 {
     // Inserting into a sorting view re-sorts later, item by item; sort once at the end.
     HeaderList->setSortingEnabled(false);
     HeaderList->clear();
-    const QList<int> parents = topicParents(topics);
+    const QList<int> parents = topicParents(topics, traced);
     QList<QTreeWidgetItem *> items;
     items.reserve(topics.size());
     QList<QTreeWidgetItem *> topLevel;
@@ -261,8 +273,10 @@ void SmeltworkHelpDialog::addTopic()
     HelpTopic topic;
     topic.id = dialog.IDEdit->text();
     topic.header = dialog.HeaderEdit->text();
+    const HelpTopics before = topics;
     topics.append(topic);
     fillTopicList();
+    recordChange(before, int(before.size()));
 }
 
 void SmeltworkHelpDialog::editTopic()
@@ -276,11 +290,13 @@ void SmeltworkHelpDialog::editTopic()
     dialog.HeaderEdit->setText(topics.at(index).header);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const HelpTopics before = topics;
     topics[index].id = dialog.IDEdit->text();
     topics[index].header = dialog.HeaderEdit->text();
     fillTopicList();
     if (QTreeWidgetItem *item = itemOfTopic(index))
         HeaderList->setCurrentItem(item);
+    recordChange(before, index);
 }
 
 void SmeltworkHelpDialog::deleteTopic()
@@ -298,8 +314,10 @@ void SmeltworkHelpDialog::deleteTopic()
         SmeltworkMessageBox::No);
     if (answer != SmeltworkMessageBox::Yes)
         return;
+    const HelpTopics before = topics;
     topics.removeAt(index);
     fillTopicList();
+    recordChange(before, index);
 }
 
 void SmeltworkHelpDialog::editBody()
@@ -313,6 +331,51 @@ void SmeltworkHelpDialog::editBody()
     editor.BodyEdit->setText(topics.at(index).body);
     if (editor.exec() != QDialog::Accepted)
         return;
+    const HelpTopics before = topics;
     topics[index].body = editor.BodyEdit->text();
     HeaderList->setCurrentItem(selected);
+    recordChange(before, index);
+}
+
+void SmeltworkHelpDialog::recordChange(const HelpTopics &before, int touched)
+{
+    // A dialog accepted as it was is no step to undo.
+    if (topics == before)
+        return;
+    m_history.record(before, touched);
+    changed(touched);
+}
+
+void SmeltworkHelpDialog::undo()
+{
+    restore(m_history.undo(topics));
+}
+
+void SmeltworkHelpDialog::redo()
+{
+    restore(m_history.redo(topics));
+}
+
+// Shows the topics as they were, with the changed one (or its neighbour, when it is gone)
+// selected and its body in view; without the trace that a refill or a selection prints.
+void SmeltworkHelpDialog::restore(const std::optional<TopicHistory::Step> &step)
+{
+    if (!step)
+        return;
+    topics = step->tree;
+    fillTopicList(false);
+    const int index = std::min(step->touched, int(topics.size()) - 1);
+    if (QTreeWidgetItem *item = itemOfTopic(index)) {
+        const QSignalBlocker quiet(HeaderList);
+        HeaderList->setCurrentItem(item);
+        BodyView->setHtml(topics.at(index).body);
+    } else {
+        BodyView->clear();
+    }
+    changed(step->touched);
+}
+
+void SmeltworkHelpDialog::changed(int touched)
+{
+    emit topicsChanged(touched);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "smeltfiles.h"
+#include "history.h"
 
 #include <QDialog>
+#include <optional>
 
 class QFrame;
 class QGroupBox;
@@ -45,6 +47,10 @@ public:
     QPushButton *EditorBtn;
     QPushButton *CloseBtn;
 
+Q_SIGNALS:
+    // The topics have changed at index `touched`, by an action, an undo or a redo.
+    void topicsChanged(int touched);
+
 protected:
     QVBoxLayout *HelpDialogLayout;
     QHBoxLayout *UpperRowLayout;
@@ -56,7 +62,12 @@ protected:
     HelpTopics topics;
 
     void loadHelpFile();
-    void fillTopicList();
+    // The IDTest trace of the tree goes out only when `traced`.
+    void fillTopicList(bool traced = true);
+
+    // Every change of the topics ends here, once the list shows it: what has to follow any
+    // change (saving, recovery) hooks in here or on topicsChanged().
+    void changed(int touched);
 
 protected Q_SLOTS:
     virtual void addTopic();
@@ -64,6 +75,8 @@ protected Q_SLOTS:
     virtual void editTopic();
     virtual void editBody();
     virtual void topicSelected();
+    virtual void undo();
+    virtual void redo();
 
 private:
     void buildWidgets();
@@ -72,10 +85,16 @@ private:
     void buildActionGroup();
     void buildBottomRow();
     void connectSignals();
+    void addShortcuts();
+
+    // Keeps `before` for undo when the topics now differ from it, and announces the change.
+    void recordChange(const HelpTopics &before, int touched);
+    void restore(const std::optional<TopicHistory::Step> &step);
 
     // The index of the selected topic, or -1 when no topic is selected.
     int selectedTopic() const;
     QTreeWidgetItem *itemOfTopic(int index) const;
 
     FileReport m_loadReport;
+    TopicHistory m_history;
 };

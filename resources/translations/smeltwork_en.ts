@@ -47,6 +47,23 @@
         </message>
     </context>
     <context>
+        <name>SmeltworkFindWindow</name>
+        <message numerus="yes">
+            <source>%n match(es), the first %1 listed</source>
+            <translation>
+                <numerusform>%n match, the first %1 listed</numerusform>
+                <numerusform>%n matches, the first %1 listed</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n match(es)</source>
+            <translation>
+                <numerusform>%n match</numerusform>
+                <numerusform>%n matches</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
         <name>SmeltworkHelpDialog</name>
         <message numerus="yes">
             <source>The help file is damaged: it ends early or holds impossible lengths.

@@ -1,0 +1,203 @@
+#include "findwindow.h"
+
+#include "dialogkit.h"
+#include "find.h"
+
+#include <QAbstractTableModel>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+enum MatchColumn { RecordColumn, MultiplierColumn, KindColumn, MatchColumnCount };
+
+} // namespace
+
+// The matches as rows, made from the tree only when a row is painted: a keystroke that
+// finds a million records costs the search and a reset, not a thousand formatted rows.
+class FindModel : public QAbstractTableModel
+{
+public:
+    FindModel(const CraftingData &tree, QObject *parent) : QAbstractTableModel(parent), m_tree(tree)
+    {}
+
+    void setMatches(const FindResult &result)
+    {
+        beginResetModel();
+        m_result = result;
+        endResetModel();
+    }
+    const FindResult &result() const { return m_result; }
+    RecordPath pathAt(int row) const { return m_result.listed.value(row); }
+
+    int rowCount(const QModelIndex &parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_result.listed.size());
+    }
+    int columnCount(const QModelIndex &) const override { return MatchColumnCount; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        switch (section) {
+        case RecordColumn:
+            return SmeltworkFindWindow::tr("Record");
+        case MultiplierColumn:
+            return SmeltworkFindWindow::tr("Multiplier");
+        default:
+            return SmeltworkFindWindow::tr("Kind");
+        }
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        // The tree may have changed since the search; a row past it shows nothing.
+        const RecordsAt at = recordsAt(m_tree, pathAt(index.row()));
+        if (!at.group)
+            return {};
+        switch (index.column()) {
+        case RecordColumn:
+            return recordText(at);
+        case MultiplierColumn:
+            return at.req ? at.req->multiplier : QString();
+        default:
+            return kindText(at);
+        }
+    }
+
+private:
+    static QString recordText(const RecordsAt &at)
+    {
+        static const QString step = QStringLiteral(" \u203a ");
+        QString text = at.group->name;
+        if (at.proc)
+            text += step + at.proc->name;
+        if (at.req)
+            text += step + at.req->name;
+        return text;
+    }
+
+    // The kinds as the window's type list names them.
+    static QString kindText(const RecordsAt &at)
+    {
+        if (at.req)
+            return at.req->type == 0 ? SmeltworkFindWindow::tr("Item/Tool")
+                                     : SmeltworkFindWindow::tr("Skill");
+        return at.proc ? SmeltworkFindWindow::tr("Process")
+                       : SmeltworkFindWindow::tr("Process Group");
+    }
+
+    const CraftingData &m_tree;
+    FindResult m_result;
+};
+
+SmeltworkFindWindow::SmeltworkFindWindow(const CraftingData &tree, QWidget *parent)
+    : QDialog(parent, smeltworkWindowFlags()), m_tree(tree)
+{
+    setUpDialog(this, false, nullptr, "SmeltworkFindWindow", 480, 300, tr("Find - Smeltwork"));
+    buildWidgets();
+    connectSignals();
+}
+
+void SmeltworkFindWindow::buildWidgets()
+{
+    m_layout = makeLayout<QVBoxLayout>(6, 8, this);
+
+    FindEdit = makeNamed<QLineEdit>(this, "FindEdit");
+    FindEdit->setPlaceholderText(tr("Name or part of a name"));
+    FindEdit->setClearButtonEnabled(true);
+    // Up and Down move through the matches while the cursor stays in the line.
+    FindEdit->installEventFilter(this);
+    m_layout->addWidget(FindEdit);
+
+    m_model = new FindModel(m_tree, this);
+    MatchList = makeNamed<QTreeView>(this, "MatchList");
+    MatchList->setModel(m_model);
+    MatchList->setRootIsDecorated(false);
+    MatchList->setUniformRowHeights(true);
+    // A long path keeps its group and its record in view.
+    MatchList->setTextElideMode(Qt::ElideMiddle);
+    MatchList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MatchList->setSelectionMode(QAbstractItemView::SingleSelection);
+    MatchList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QHeaderView *header = MatchList->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(RecordColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(KindColumn, QHeaderView::ResizeToContents);
+    // Measuring a column reads its rows from the tree; a hundred of them tell the width.
+    header->setResizeContentsPrecision(100);
+    m_layout->addWidget(MatchList);
+
+    CountLabel = makeLabel(this, "CountLabel", QString());
+    m_layout->addWidget(CountLabel);
+}
+
+void SmeltworkFindWindow::connectSignals()
+{
+    using Self = SmeltworkFindWindow;
+    connect(FindEdit, &QLineEdit::textChanged, this, &Self::search);
+    connect(FindEdit, &QLineEdit::returnPressed, this, &Self::showSelected);
+    connect(MatchList, &QTreeView::activated, this, &Self::showSelected);
+}
+
+void SmeltworkFindWindow::refresh()
+{
+    // A search of a large tree takes a while; a hidden window searches when it shows again.
+    if (!isVisible())
+        return;
+    const int row = MatchList->currentIndex().row();
+    search();
+    const int rows = m_model->rowCount({});
+    if (row > 0 && rows > 0)
+        MatchList->setCurrentIndex(m_model->index(std::min(row, rows - 1), 0));
+}
+
+void SmeltworkFindWindow::search()
+{
+    m_model->setMatches(findRecords(m_tree, FindEdit->text()));
+    const FindResult &result = m_model->result();
+    const int rows = int(result.listed.size());
+    if (rows > 0)
+        MatchList->setCurrentIndex(m_model->index(0, 0));
+
+    if (FindEdit->text().isEmpty())
+        CountLabel->clear();
+    else if (result.total > rows)
+        CountLabel->setText(
+            tr("%n match(es), the first %1 listed", nullptr, int(result.total)).arg(rows));
+    else
+        CountLabel->setText(tr("%n match(es)", nullptr, int(result.total)));
+}
+
+void SmeltworkFindWindow::showSelected()
+{
+    const QModelIndex current = MatchList->currentIndex();
+    if (current.isValid())
+        emit showRequested(m_model->pathAt(current.row()));
+}
+
+bool SmeltworkFindWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FindEdit && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(MatchList, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "editing.h"
+#include "records.h"
+
+#include <QDialog>
+
+class FindModel;
+class QLabel;
+class QLineEdit;
+class QTreeView;
+class QVBoxLayout;
+
+// The administration window's find window: a name or part of one typed, the groups,
+// processes and requirements whose names hold it listed as the user types, and the selected
+// one shown in the administration window on Return or a double-click. It is not modal: it
+// stays open beside the administration window while the user goes from match to match.
+class SmeltworkFindWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `tree` is the administration window's own tree, read in place at every search.
+    SmeltworkFindWindow(const CraftingData &tree, QWidget *parent);
+
+    QLineEdit *FindEdit;
+    QTreeView *MatchList;
+    QLabel *CountLabel;
+
+public Q_SLOTS:
+    // Searches the changed tree again for the same text, keeping the selected row where it
+    // can.
+    void refresh();
+
+Q_SIGNALS:
+    void showRequested(const RecordPath &path);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWidgets();
+    void connectSignals();
+    void search();
+    void showSelected();
+
+    const CraftingData &m_tree;
+    FindModel *m_model;
+    QVBoxLayout *m_layout;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+// Finding records by name in the crafting tree. The search reads the tree in place and
+// keeps only the positions of what it found, so a window can ask again at every keystroke.
+
+#include "editing.h"
+#include "records.h"
+
+#include <QList>
+#include <QStringView>
+
+// A window lists no more matches than this; a longer list helps nobody find a record.
+constexpr qsizetype MaxListedMatches = 1000;
+
+struct FindResult
+{
+    QList<RecordPath> listed; // the first matches in tree order
+    qsizetype total = 0;      // every match, listed or not
+};
+
+// Every group, process and requirement whose name contains `query`, ignoring case, in tree
+// order: a group, then each of its processes followed by that process's requirements. An
+// empty query finds nothing.
+FindResult findRecords(const CraftingData &data, QStringView query,
+                       qsizetype maxListed = MaxListedMatches);
+
+// The records along a path, without detaching the tree; null where the path stops or runs
+// past the tree.
+struct RecordsAt
+{
+    const ProcGroup *group = nullptr;
+    const Proc *proc = nullptr;
+    const Req *req = nullptr;
+};
+RecordsAt recordsAt(const CraftingData &data, const RecordPath &path);
