@@ -9,8 +9,8 @@
 // /dev/null while a run is timed.
 
 #include "adminwindow.h"
-#include "smeltfiles.h"
 #include "fileio.h"
+#include "smeltfiles.h"
 #include "synthetictree.h"
 #include "trace.h"
 
@@ -309,7 +309,7 @@ Sample timedSave(const QString &path, const CraftingData &data, bool trace)
     {
         StderrToNull quiet;
         Stopwatch watch;
-        status = saveCraftingFile(path, data, false);
+        status = saveCraftingFile(path, data, false).status;
         time = watch.elapsed();
     }
     setTrace(true);

@@ -7,10 +7,10 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_editing [runs]
 
 #include "adminwindow.h"
-#include "smeltfiles.h"
 #include "find.h"
 #include "findwindow.h"
 #include "history.h"
+#include "smeltfiles.h"
 #include "synthetictree.h"
 #include "translations.h"
 

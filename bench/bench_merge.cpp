@@ -7,8 +7,8 @@
 // process's CPU time. The merge is timed on the trees in memory and as the whole command:
 // three files loaded, merged, and the result saved.
 
-#include "smeltfiles.h"
 #include "merge.h"
+#include "smeltfiles.h"
 #include "smelttool.h"
 
 #include <QBuffer>
@@ -130,9 +130,9 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     const QString b = folder.filePath("base.dat"), o = folder.filePath("ours.dat"),
                   t = folder.filePath("theirs.dat"), out = folder.filePath("merged.dat");
-    if (saveCraftingFile(b, base, false) != SaveStatus::Saved ||
-        saveCraftingFile(o, ours, false) != SaveStatus::Saved ||
-        saveCraftingFile(t, theirs, false) != SaveStatus::Saved) {
+    if (saveCraftingFile(b, base, false).status != SaveStatus::Saved ||
+        saveCraftingFile(o, ours, false).status != SaveStatus::Saved ||
+        saveCraftingFile(t, theirs, false).status != SaveStatus::Saved) {
         std::fprintf(stderr, "cannot write the trees into %s\n", qPrintable(folder.path()));
         return 1;
     }

@@ -78,65 +78,134 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
     return report;
 }
 
+namespace {
+
+// The system's words for the last failure, never Qt's "Unknown error".
+QString systemReason(int error, const QString &qtReason = {})
+{
+    if (!qtReason.isEmpty() && qtReason != QLatin1String("Unknown error"))
+        return qtReason;
+    return QString::fromLocal8Bit(strerror(error ? error : EIO));
+}
+
+SaveResult failed(SaveStatus status, const QString &reason)
+{
+    return {status, reason};
+}
+
+QString backupName(const QString &path, int generation)
+{
+    return path + (generation ? QStringLiteral(".bak.%1").arg(generation) : QStringLiteral(".bak"));
+}
+
+// Makes room for a new backup: .bak becomes .bak.1, .bak.1 becomes .bak.2 and so on, and
+// the oldest goes.
+bool rotateBackups(const QString &path, QString &reason)
+{
+    const QString oldest = backupName(path, OlderBackups);
+    if (QFileInfo(oldest).isFile() && !QFile::remove(oldest)) {
+        reason = systemReason(errno);
+        return false;
+    }
+    for (int generation = OlderBackups - 1; generation >= 0; --generation) {
+        const QByteArray from = QFile::encodeName(backupName(path, generation));
+        const QByteArray to = QFile::encodeName(backupName(path, generation + 1));
+        if (::rename(from.constData(), to.constData()) != 0 && errno != ENOENT) {
+            reason = systemReason(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
 // A hard link keeps the old bytes without reading them or taking space, so even a file that
 // cannot be read, or one on a full disk, is kept; the save then renames the new file over
 // the old name and leaves the link alone. Where links are not to be had, a copy does.
-static bool keepAside(const QString &path)
+bool keepAside(const QString &path, QString &reason)
 {
-    const QString backup = path + QStringLiteral(".bak");
-    if (QFile::exists(backup) && !QFile::remove(backup))
+    if (!rotateBackups(path, reason))
         return false;
+    const QString backup = backupName(path, 0);
 #ifdef Q_OS_UNIX
     // The save replaces what a symbolic link points to, so that is what is linked.
-    const bool kept = ::linkat(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD,
-                               QFile::encodeName(backup).constData(), AT_SYMLINK_FOLLOW) == 0 ||
-                      QFile::copy(path, backup);
+    bool kept = ::linkat(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD,
+                         QFile::encodeName(backup).constData(), AT_SYMLINK_FOLLOW) == 0;
+    const int linkError = errno;
+    kept = kept || QFile::copy(path, backup);
 #else
+    const int linkError = 0;
     const bool kept = QFile::copy(path, backup);
 #endif
-    if (!kept)
+    if (!kept) {
+        reason = systemReason(linkError);
         return false;
+    }
     qWarning("Kept the old file as %s",
              QFile::encodeName(QFileInfo(backup).fileName()).constData());
     return true;
 }
 
-// The run's records are lost at this point; say so, since the save ran after the window
-// closed and nothing else would tell.
-static SaveStatus writeFailed(const QFileInfo &file, const QString &reason)
+// Where the folder takes no new file, the file itself is written over: the same file, so
+// its owner, group and permissions stay. It is not atomic, so it is the last resort.
+SaveResult writeInPlace(const QString &path, const std::function<bool(QIODevice &)> &write)
 {
-    qWarning("Unable to write %s: %s; the old file was kept",
-             QFile::encodeName(file.fileName()).constData(), reason.toLocal8Bit().constData());
-    return SaveStatus::WriteFailed;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return failed(SaveStatus::NotWritable, systemReason(errno, file.errorString()));
+    const bool written = write(file) && file.flush() && file.resize(file.pos()) &&
+                         file.error() == QFileDevice::NoError;
+    if (!written)
+        return failed(SaveStatus::WriteFailed, systemReason(errno, file.errorString()));
+#ifdef Q_OS_UNIX
+    ::fsync(file.handle());
+#endif
+    return {};
 }
 
-SaveStatus saveAtomically(const QString &path, bool keepBackup,
+} // namespace
+
+SaveResult saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write)
 {
     const QFileInfo existing(path);
+    // Only a regular file is ever replaced: a device or a pipe is no place for the data.
+    if (existing.exists() && !existing.isFile())
+        return failed(SaveStatus::NotAFile, QStringLiteral("not a regular file"));
+#ifdef Q_OS_UNIX
     // Renaming over a read-only file would succeed; writing in place would not. The file's
     // own protection wins.
+    if (existing.exists() && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return failed(SaveStatus::NotWritable, systemReason(errno));
+#else
     if (existing.exists() && !existing.isWritable())
-        return SaveStatus::NotWritable;
+        return failed(SaveStatus::NotWritable, QStringLiteral("the file is read-only"));
+#endif
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return SaveStatus::NotWritable;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString reason = systemReason(errno, file.errorString());
+        // A folder that takes no new file cannot hold a backup either.
+        if (!existing.exists() || keepBackup || !existing.isReadable())
+            return failed(SaveStatus::NotWritable, reason);
+        return writeInPlace(path, write);
+    }
 
     // A file that cannot be read was never loaded, so nothing of it is in what replaces it.
     const bool unread = existing.exists() && !existing.isReadable();
-    if ((keepBackup || unread) && existing.exists() && !keepAside(path)) {
+    QString reason;
+    if ((keepBackup || unread) && existing.exists() && !keepAside(path, reason)) {
         file.cancelWriting();
         qWarning("Unable to keep a copy of %s; the file was not replaced",
                  QFile::encodeName(existing.fileName()).constData());
-        return SaveStatus::BackupFailed;
+        return failed(SaveStatus::BackupFailed, reason);
     }
 
     // QSaveFile::commit() can report success after a failed write (a full disk, for one)
     // and then replace the old file with a short one; check every step before committing.
+    // An uncommitted file is discarded.
     if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError)
-        return writeFailed(existing, file.errorString()); // the uncommitted file is discarded
+        return failed(SaveStatus::WriteFailed, systemReason(errno, file.errorString()));
     if (!file.commit())
-        return writeFailed(existing, file.errorString());
-    return SaveStatus::Saved;
+        return failed(SaveStatus::WriteFailed, systemReason(errno, file.errorString()));
+    return {};
 }

@@ -33,29 +33,42 @@ struct FileReport
 enum class SaveStatus {
     Saved,
     NotWritable,  // the file or its folder cannot be written; nothing was touched
-    BackupFailed, // the old file could not be copied aside; it was left as it was
+    NotAFile,     // the path is a folder, pipe or device, which is never replaced
+    BackupFailed, // the old file could not be kept aside; it was left as it was
     WriteFailed,  // writing failed part way (a full disk, say); the old file is whole
 };
+
+// What a save did; when it failed, the system's reason ("No space left on device").
+struct SaveResult
+{
+    SaveStatus status = SaveStatus::Saved;
+    QString reason;
+};
+
+// Backups beside a file: the newest is `path`.bak, older ones .bak.1 to .bak.9.
+constexpr int OlderBackups = 9;
 
 // Reads the whole file at `path` into `bytes`; both formats are decoded from memory, which
 // keeps every bounds check in one place. The report says Loaded, or why nothing was read.
 // Only a regular file (or a link to one) is read: a pipe would never end.
 FileReport readWholeFile(const QString &path, QByteArray &bytes);
 
-// Replaces the file at `path` with what `write` puts into the device, or leaves the old
-// file whole: the new contents go to a temporary file that is renamed over the old one
-// only after every byte has reached it. `write` runs only once the file is known to be
-// writable, so nothing it prints appears for a file that cannot be saved. With
-// `keepBackup`, and always for an existing file that cannot be read, the old file is first
-// kept as `path` + ".bak" (a second name for it where the file system allows, else a copy).
-// A failed write or backup prints a warning line; a file that cannot be written does not.
-// Whether the save after a load that found `status` keeps the old file as .bak first: a
-// file the load refused or found damaged holds more than what replaces it.
+// Whether the save after a load that found `report` keeps the old file as .bak first: a
+// file the load refused, could not read, found damaged or did not read to its end holds
+// more than what replaces it.
 inline bool keepsBackup(const FileReport &report)
 {
     return report.status == LoadStatus::BadMagic || report.status == LoadStatus::Damaged ||
            report.status == LoadStatus::Unreadable || report.trailing > 0;
 }
 
-SaveStatus saveAtomically(const QString &path, bool keepBackup,
+// Replaces the file at `path` with what `write` puts into the device, or leaves the old
+// file whole: the new contents go to a temporary file that is renamed over the old one
+// only after every byte has reached it. Where the folder takes no temporary file, the file
+// is written in place instead. `write` runs only once the file is known to be writable, so
+// nothing it prints appears for a file that cannot be saved. With `keepBackup`, and always
+// for an existing file that cannot be read, the old file is first kept as `path`.bak (a
+// second name for it where the file system allows, else a copy), older backups moving one
+// place down. A failed backup prints a warning line; every failure returns its reason.
+SaveResult saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write);

@@ -2,7 +2,6 @@
 
 #include "trace.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -71,26 +70,31 @@ template <typename Content> FileReport load(const QString &path, Content &conten
 }
 
 template <typename Content>
-SaveStatus save(const QString &path, const Content &content, bool keepBackup)
+SaveResult save(const QString &path, const Content &content, bool keepBackup)
 {
-    const SaveStatus status = saveAtomically(path, keepBackup, [&content](QIODevice &device) {
+    const SaveResult result = saveAtomically(path, keepBackup, [&content](QIODevice &device) {
         return Format<Content>::write(device, content);
     });
-    if (status == SaveStatus::Saved && traceEnabled())
+    if (result.status != SaveStatus::Saved)
+        qWarning("Unable to save %s: %s", QFile::encodeName(QFileInfo(path).fileName()).constData(),
+                 qPrintable(result.reason));
+    else if (traceEnabled())
         qDebug("%s", Format<Content>::saved);
-    return status;
+    return result;
 }
 
 } // namespace
 
+// By their names alone: the system finds them in the working folder, whatever bytes the
+// folder's own name holds.
 QString craftingFilePath()
 {
-    return QDir::currentPath() + QStringLiteral("/Smeltwork.dat");
+    return QStringLiteral("Smeltwork.dat");
 }
 
 QString helpFilePath()
 {
-    return QDir::currentPath() + QStringLiteral("/Smeltwork.hlp");
+    return QStringLiteral("Smeltwork.hlp");
 }
 
 FileReport loadCraftingFile(const QString &path, CraftingData &data)
@@ -103,12 +107,12 @@ FileReport loadHelpTopics(const QString &path, HelpTopics &topics)
     return load(path, topics);
 }
 
-SaveStatus saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup)
+SaveResult saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup)
 {
     return save(path, data, keepBackup);
 }
 
-SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup)
+SaveResult saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup)
 {
     return save(path, topics, keepBackup);
 }

@@ -6,6 +6,7 @@
 #include "craftingfile.h"
 #include "helpfile.h"
 
+// The files' names, relative to the working folder.
 QString craftingFilePath();
 QString helpFilePath();
 
@@ -14,6 +15,7 @@ QString helpFilePath();
 FileReport loadCraftingFile(const QString &path, CraftingData &data);
 FileReport loadHelpTopics(const QString &path, HelpTopics &topics);
 
-// Saves atomically; with `keepBackup` the old file is kept as `path`.bak first.
-SaveStatus saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup);
-SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);
+// Saves atomically (see saveAtomically()); with `keepBackup` the old file is kept as
+// `path`.bak first. A save that fails says why in a warning line.
+SaveResult saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup);
+SaveResult saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);

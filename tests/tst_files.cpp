@@ -101,10 +101,15 @@ QStringList snapshot(const ScratchFolder &folder)
 {
     QStringList entries;
     for (const QFileInfo &info :
-         QDir(folder.path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name)) {
+         QDir(folder.path())
+             .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString name = info.fileName();
         if (info.isSymLink())
             entries << name + "->" + QFileInfo(info.symLinkTarget()).fileName();
+        else if (info.isDir())
+            entries << name + '/';
+        else if (!info.isFile())
+            entries << name + '|'; // a pipe, never read
         else if (name != "filler")
             entries << name + '=' +
                            contents.key(folder.readFile(name), QStringLiteral("(unknown)"));
@@ -276,31 +281,45 @@ private Q_SLOTS:
         const QStringList none, old{"Smeltwork.dat=old"}, cut{"Smeltwork.dat=cut"};
         const QString dat = "Smeltwork.dat=new", bak = "Smeltwork.dat.bak=";
         const QString kept = "Kept the old file as Smeltwork.dat.bak";
-        const QString full =
-            "Unable to write Smeltwork.dat: " + QString::fromLocal8Bit(strerror(ENOSPC)) +
-            "; the old file was kept";
-        // Where the folder takes no new file, nothing is made, not even a backup.
-        for (const char *guard :
-             {"chattr +i .", "mount --bind -o ro . .", "chown -R nobody . && chmod 555 .",
-              "chattr +i Smeltwork.dat", "chown -R nobody . && chmod 444 Smeltwork.dat"}) {
-            for (const QStringList &before : {old, cut, none}) {
-                if (before != none || !QByteArray(guard).contains("Smeltwork.dat"))
-                    row(guard, before, before == cut, SaveStatus::NotWritable, before, {});
-            }
+        const auto unable = [](int error) {
+            return "Unable to save Smeltwork.dat: " + QString::fromLocal8Bit(strerror(error));
+        };
+        const QString noBackup =
+            "Unable to keep a copy of Smeltwork.dat; the file was not replaced";
+        const auto saved = SaveStatus::Saved, notWritable = SaveStatus::NotWritable;
+        // A folder that takes no new file: the file is written in place, keeping its owner and
+        // mode, unless it must be kept first, for which there is no room.
+        for (const char *guard : {"chattr +i .", "chown -R nobody . && chmod 555 ."}) {
+            const int error = QByteArray(guard).contains("chattr") ? EPERM : EACCES;
+            row(guard, old, false, saved, {dat}, {});
+            row(guard, cut, true, notWritable, cut, {unable(error)});
+            row(guard, none, false, notWritable, none, {unable(error)});
         }
+        // A file that takes no writing is never replaced.
+        row("mount --bind -o ro . .", old, false, notWritable, old, {unable(EROFS)});
+        row("chattr +i Smeltwork.dat", cut, true, notWritable, cut, {unable(EPERM)});
+        row("chown -R nobody . && chmod 444 Smeltwork.dat", old, false, notWritable, old,
+            {unable(EACCES)});
         // The tmpfs is mounted before the entries are made. A backup takes no room.
         const char *fill = "dd if=/dev/zero of=filler 2>/dev/null; true";
-        const auto saved = SaveStatus::Saved, writeFailed = SaveStatus::WriteFailed;
-        row(fill, old, false, writeFailed, old, {full});
-        row(fill, cut, true, writeFailed, cut + QStringList{bak + "cut"}, {kept, full});
+        row(fill, old, false, SaveStatus::WriteFailed, old, {unable(ENOSPC)});
+        row(fill, cut, true, SaveStatus::WriteFailed, cut + QStringList{bak + "cut"},
+            {kept, unable(ENOSPC)});
         row("true", none, false, saved, {dat}, {});
-        row("true", cut + QStringList{bak + "earlier"}, true, saved, {dat, bak + "cut"}, {kept});
+        // A backup never replaces a backup: they move one place down, the tenth goes.
+        row("true", cut + QStringList{bak + "earlier", "Smeltwork.dat.bak.9=old"}, true, saved,
+            {dat, bak + "cut", "Smeltwork.dat.bak.1=earlier"}, {kept});
+        row("mkdir Smeltwork.dat.bak", cut, true, saved, {dat, bak + "cut", "Smeltwork.dat.bak.1/"},
+            {kept});
         row("true", old + QStringList{bak + "earlier"}, false, saved, {dat, bak + "earlier"}, {});
         // The program never read a file it cannot read, so it keeps that one aside too.
         row("chown -R nobody . && chmod 200 Smeltwork.dat", old, false, saved, {dat, bak + "old"},
             {kept});
         row("ln -s target Smeltwork.dat", {"target=cut"}, true, saved,
             {"Smeltwork.dat->target", bak + "cut", "target=new"}, {kept});
+        // Only a regular file is replaced.
+        row("mkfifo Smeltwork.dat", none, false, SaveStatus::NotAFile, {"Smeltwork.dat|"},
+            {"Unable to save Smeltwork.dat: not a regular file"});
     }
 
     void saveReplacesTheFileOrChangesNothing()
@@ -311,7 +330,8 @@ private Q_SLOTS:
         ScratchFolder folder;
         // Takes away whatever guarded the folder, so that it can be removed.
         const auto unguard = qScopeGuard([&folder] {
-            run("umount -l .; chattr -i . Smeltwork.dat; chmod 700 .; true", folder.path());
+            run("umount -l .; chattr -i . Smeltwork.dat; chmod 700 .; rm -f Smeltwork.dat; true",
+                folder.path());
         });
         QString unavailable = guard.contains("mount") || guard.contains("filler") ? noMounts : "";
         if (unavailable.isEmpty() && guard.contains("filler"))
@@ -327,7 +347,7 @@ private Q_SLOTS:
         const bool asNobody = guard.contains("nobody") && setresuid(nobody, nobody, 0) == 0;
         TraceCapture trace;
         const SaveStatus status =
-            saveCraftingFile(folder.filePath("Smeltwork.dat"), sampleTree(), keepBackup);
+            saveCraftingFile(folder.filePath("Smeltwork.dat"), sampleTree(), keepBackup).status;
         if (asNobody && setresuid(0, 0, 0) != 0)
             qFatal("cannot become root again");
         QTEST(status, "status");
@@ -336,9 +356,9 @@ private Q_SLOTS:
         // A save that starts prints the lines loading prints, between lines of its own.
         const QStringList wrote = debug({"Saving data file..."}) + sampleTrace();
         QCOMPARE(trace.lines().filter(QRegularExpression("^D: ")),
-                 status == SaveStatus::NotWritable ? QStringList()
+                 status == SaveStatus::WriteFailed ? wrote
                  : status == SaveStatus::Saved     ? wrote + debug({"Finished saving data file"})
-                                                   : wrote);
+                                                   : QStringList());
     }
 
     // Bytes -> topics and warning (none: loaded whole, and written back the same).
@@ -411,7 +431,7 @@ private Q_SLOTS:
         buffer.open(QIODevice::WriteOnly);
         TraceCapture quiet;
         QVERIFY(!writeHelpTopics(buffer, tooMany));
-        QCOMPARE(saveHelpTopics(helpFilePath(), tooMany, false), SaveStatus::WriteFailed);
+        QCOMPARE(saveHelpTopics(helpFilePath(), tooMany, false).status, SaveStatus::WriteFailed);
         QCOMPARE(folder.readFile("Smeltwork.hlp"), QByteArray("old"));
     }
 

@@ -29,8 +29,8 @@ int run(const QStringList &arguments, QByteArray &err)
 void save(const QString &name, const SmeltFile &file)
 {
     QVERIFY(file.kind == SmeltFile::Crafting
-                ? saveCraftingFile(name, file.groups, false) == SaveStatus::Saved
-                : saveHelpTopics(name, file.topics, false) == SaveStatus::Saved);
+                ? saveCraftingFile(name, file.groups, false).status == SaveStatus::Saved
+                : saveHelpTopics(name, file.topics, false).status == SaveStatus::Saved);
 }
 
 SmeltFile load(const QString &name, SmeltFile::Kind kind)

@@ -61,8 +61,8 @@ void saveRandomFile(QRandomGenerator &random, const QString &name)
         }
     }
     TraceCapture quiet;
-    QVERIFY(pick(true, false) ? saveHelpTopics(name, topics, false) == SaveStatus::Saved
-                              : saveCraftingFile(name, groups, false) == SaveStatus::Saved);
+    QVERIFY(pick(true, false) ? saveHelpTopics(name, topics, false).status == SaveStatus::Saved
+                              : saveCraftingFile(name, groups, false).status == SaveStatus::Saved);
 }
 
 QByteArray topicsJson(int count)
@@ -91,13 +91,14 @@ private Q_SLOTS:
                                        150, 1),
                                   proc("", {}, 0, 0)}},
                                 {QString(), {}}};
-        QVERIFY(saveCraftingFile("good.dat", data, false) == SaveStatus::Saved);
+        QVERIFY(saveCraftingFile("good.dat", data, false).status == SaveStatus::Saved);
         QVERIFY(saveHelpTopics("good.hlp",
                                {{"1", "Intro", QString()},
                                 {"1.1", "", ""},
                                 {"2", "Tabs\tand \\", "<b>Bold</b><br>\n\n  indented\r\nlast"}},
-                               false) == SaveStatus::Saved);
-        QVERIFY(saveHelpTopics("tiny.hlp", {{QString(), "", "a\"\\\n\x01"}}, false) ==
+                               false)
+                    .status == SaveStatus::Saved);
+        QVERIFY(saveHelpTopics("tiny.hlp", {{QString(), "", "a\"\\\n\x01"}}, false).status ==
                 SaveStatus::Saved);
         folder.writeFile("damaged.dat", folder.readFile("good.dat").left(62)); // in a requirement
         folder.writeFile("damaged.hlp", folder.readFile("good.hlp").left(32)); // in topic 2
@@ -288,8 +289,9 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
             R"(import takes 2 arguments, 1 given; see "smeltwork-tool import --help")");
         row("import missing.json out.hlp", 2, "missing.json: no such file");
         row("import folder out.hlp", 2, "folder: cannot be read");
-        row("import clean.json nowhere/out.hlp", 2, "nowhere/out.hlp: cannot be written");
-        row("import clean.json folder", 2, "folder: cannot be written");
+        row("import clean.json nowhere/out.hlp", 2,
+            "nowhere/out.hlp: Unable to save out.hlp: No such file or directory");
+        row("import clean.json folder", 2, "folder: Unable to save folder: not a regular file");
         // Refused imports leave their target as it was: the rows below read it.
         row("import broken.json good.hlp", 2,
             "broken.json: near line 1, column 39: object is missing after a comma; nothing was "
@@ -299,12 +301,14 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
 
         const QString damagedDat = "damaged.dat: damaged at byte 60; read as far as it goes (1 "
                                    "group, 1 process, 0 requirements)";
-        const QString damagedHlp = "damaged.hlp: damaged at byte 30; read as far as it goes (1 topic)";
+        const QString damagedHlp =
+            "damaged.hlp: damaged at byte 30; read as far as it goes (1 topic)";
         row("check good.hlp", 0, "", "");
         row("check good.dat", 1, "", "$.groups[0].procs[0].reqs[1].name: empty name");
         row("check damaged.hlp", 1, damagedHlp, "$: damaged file, read only in part (1 topic)\n");
         row("dump magic.dat", 1,
-            "magic.dat: damaged at byte 4; read as far as it goes (0 groups, 0 processes, 0 requirements)",
+            "magic.dat: damaged at byte 4; read as far as it goes (0 groups, 0 processes, 0 "
+            "requirements)",
             "Smeltwork data file");
         row("export damaged.dat", 1, damagedDat, "{");
         row("dump damaged.dat", 1, damagedDat, R"(Smeltwork data file

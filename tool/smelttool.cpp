@@ -380,9 +380,10 @@ private:
         QStringList warnings;
         {
             LoaderMessages writer; // the save trace is not for the tool's users
-            status = file.kind == SmeltFile::Crafting
-                         ? saveCraftingFile(outPath, file.groups, false)
-                         : saveHelpTopics(outPath, file.topics, false);
+            status =
+                (file.kind == SmeltFile::Crafting ? saveCraftingFile(outPath, file.groups, false)
+                                                  : saveHelpTopics(outPath, file.topics, false))
+                    .status;
             warnings = writer.lines();
         }
         for (const QString &warning : std::as_const(warnings))
@@ -391,6 +392,7 @@ private:
         case SaveStatus::Saved:
             return ExitFine;
         case SaveStatus::NotWritable:
+        case SaveStatus::NotAFile:
         case SaveStatus::BackupFailed:
             message(SmeltworkTool::tr("%1: cannot be written").arg(outPath));
             break;
@@ -491,14 +493,15 @@ private:
             LoaderMessages writer; // the save trace is not for the tool's users
             if (!merged.conflicts.isEmpty()) {
                 status = saveAtomically(conflictsPath, false, [&conflicts](QIODevice &device) {
-                    return device.write(conflicts) == conflicts.size();
-                });
+                             return device.write(conflicts) == conflicts.size();
+                         }).status;
                 failed = conflictsPath;
             }
             if (status == SaveStatus::Saved) {
-                status = merged.value.kind == SmeltFile::Crafting
-                             ? saveCraftingFile(output, merged.value.groups, false)
-                             : saveHelpTopics(output, merged.value.topics, false);
+                status = (merged.value.kind == SmeltFile::Crafting
+                              ? saveCraftingFile(output, merged.value.groups, false)
+                              : saveHelpTopics(output, merged.value.topics, false))
+                             .status;
                 failed = output;
                 if (status != SaveStatus::Saved && !merged.conflicts.isEmpty())
                     QFile::remove(conflictsPath);
