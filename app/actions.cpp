@@ -345,5 +345,6 @@ void SmeltworkAdminDialogBase::restore(const std::optional<CraftingHistory::Step
 
 void SmeltworkAdminDialogBase::changed(const RecordPath &touched)
 {
+    m_file.changed(groups);
     emit treeChanged(touched);
 }

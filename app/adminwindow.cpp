@@ -1,7 +1,9 @@
 #include "adminwindow.h"
 
 #include "appicon.h"
+#include "fileboxes.h"
 #include "findwindow.h"
+#include "folderlock.h"
 #include "helpwindow.h"
 #include "messagebox.h"
 #include "reqrow.h"
@@ -240,37 +242,37 @@ void SmeltworkAdminDialogBase::addShortcuts()
     connect(makeShortcut(this, findKeys()), &QShortcut::activated, this, &Self::showFind);
     connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
     connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
-    setToolTip(tr("Find: %1\nUndo: %2\nRedo: %3")
-                   .arg(keysText(findKeys()), keysText(undoKeys()), keysText(redoKeys())));
+    connect(makeShortcut(this, saveKeys()), &QShortcut::activated, this, [this] { saveData(); });
+    setToolTip(tr("Find: %1\nUndo: %2\nRedo: %3\nSave: %4")
+                   .arg(keysText(findKeys()), keysText(undoKeys()), keysText(redoKeys()),
+                        keysText(saveKeys())));
 }
 
 void SmeltworkAdminDialogBase::loadData()
 {
-    m_loadReport = loadCraftingFile(craftingFilePath(), groups);
-    switch (m_loadReport.status) {
-    case LoadStatus::Loaded:
-    case LoadStatus::NotOpened:
-    case LoadStatus::Unreadable:
-    case LoadStatus::NotAFile:
-        break;
-    case LoadStatus::BadMagic:
-        SmeltworkMessageBox::warning(this, tr("Unable to load data file: Format not recognized"));
-        break;
-    case LoadStatus::Damaged:
-        SmeltworkMessageBox::warning(
-            this, tr("The data file is damaged: it ends early or holds impossible lengths.\n"
-                     "Recovered %1, %2 and %3; the rest could not be read.\n"
-                     "The damaged file will be kept as Smeltwork.dat.bak when the data is saved.")
-                      .arg(tr("%n process group(s)", nullptr, m_loadReport.groups),
-                           tr("%n process(es)", nullptr, m_loadReport.procs),
-                           tr("%n item(s)/tool(s) and skill(s)", nullptr, m_loadReport.reqs)));
-        break;
+    if (m_file.recoveryTime().isValid()) {
+        if (SmeltworkFileBoxes::restoreRecovery(this, m_file)) {
+            m_loadReport = m_file.loadRecovery(groups);
+            return;
+        }
+        m_file.declineRecovery();
     }
+    m_loadReport = m_file.load(groups);
+    SmeltworkFileBoxes::warnAboutLoad(
+        this, m_file, m_loadReport,
+        {tr("Unable to load data file: Format not recognized"),
+         tr("The data file is damaged: it ends early or holds impossible lengths.\n"
+            "Recovered %1, %2 and %3; the rest could not be read.")
+             .arg(tr("%n process group(s)", nullptr, m_loadReport.groups),
+                  tr("%n process(es)", nullptr, m_loadReport.procs),
+                  tr("%n item(s)/tool(s) and skill(s)", nullptr, m_loadReport.reqs))});
 }
 
-void SmeltworkAdminDialogBase::saveData()
+bool SmeltworkAdminDialogBase::saveData()
 {
-    saveCraftingFile(craftingFilePath(), groups, keepsBackup(m_loadReport));
+    return SmeltworkFileBoxes::saveUntilDone(this, m_file, [this](const QString &path) {
+        return path.isEmpty() ? m_file.save(groups) : m_file.saveAs(path, groups);
+    });
 }
 
 int SmeltworkAdminDialogBase::currentGroup() const
@@ -418,4 +420,37 @@ SmeltworkAdminDialog::SmeltworkAdminDialog(QWidget *parent, const char *name, bo
 {
     // Set only now, so the window and the data are in place before the look changes.
     QApplication::setStyle(new AdminStyle);
+}
+
+int refuseSecondWindow(const FolderLock &lock)
+{
+    qint64 pid = 0;
+    QString host;
+    const QString who =
+        lock.holder(&pid, &host)
+            ? SmeltworkAdminDialogBase::tr(" (process %1 on host %2)").arg(pid).arg(host)
+            : QString();
+    SmeltworkMessageBox::warning(
+        nullptr,
+        SmeltworkAdminDialogBase::tr("%1 is already open in another window%2.")
+            .arg(craftingFilePath(), who),
+        SmeltworkMessageBox::Ok, SmeltworkMessageBox::Ok,
+        SmeltworkAdminDialogBase::tr("Close it there first. This window does not open, and "
+                                     "nothing is changed."));
+    return 1;
+}
+
+void closeOpenWindows()
+{
+    // Each window taken off the top uncovers the one below; a window that would not close
+    // must not keep this going for ever.
+    for (int left = 32; left > 0; --left) {
+        QWidget *window = QApplication::activeModalWidget();
+        if (!window)
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(window))
+            dialog->reject();
+        else
+            window->close();
+    }
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "smeltfiles.h"
 #include "dialogkit.h"
+#include "filesession.h"
 #include "history.h"
 #include "records.h"
+#include "smeltfiles.h"
 
 #include <QDialog>
 #include <optional>
@@ -47,8 +48,10 @@ public:
     QPushButton *HelpBtn;
     QPushButton *ExitBtn;
 
-    // Writes the whole tree to the data file; main() calls it once the window has closed.
-    void saveData();
+    // Writes the whole tree to the data file, or wherever the user saves it when that fails;
+    // false when the user gave the changes up instead. main() calls it once the window has
+    // closed, Ctrl+S while it is open.
+    bool saveData();
 
     const CraftingData &data() const { return groups; }
     const FileReport &loadReport() const { return m_loadReport; }
@@ -132,6 +135,7 @@ private:
     void selectReqRow(int k);
 
     FileReport m_loadReport;
+    FileSession m_file{craftingFilePath()};
     CraftingHistory m_history;
     SmeltworkFindWindow *m_find = nullptr;
 };
@@ -146,3 +150,13 @@ public:
     explicit SmeltworkAdminDialog(QWidget *parent = nullptr, const char *name = nullptr,
                                   bool modal = false, Qt::WindowFlags fl = {});
 };
+
+class FolderLock;
+
+// Says that the working folder's data file is open in another window, held by `lock`'s
+// holder; the exit status for main() to return.
+int refuseSecondWindow(const FolderLock &lock);
+
+// Closes every open window from the top down as its close button would, so that each saves
+// what it holds as it does when the user closes it.
+void closeOpenWindows();

@@ -1,4 +1,6 @@
 #include "adminwindow.h"
+#include "folderlock.h"
+#include "termination.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -6,7 +8,15 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("SmeltworkAdmin"));
     installTranslations();
+    const FolderLock lock;
+    if (lock.heldElsewhere())
+        return refuseSecondWindow(lock);
+    // A logout, a closed terminal or Ctrl+C closes the windows, which then save as ever.
+    TerminationRequests termination;
+    QObject::connect(&termination, &TerminationRequests::requested, &closeOpenWindows);
+
     auto *window = new SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags());
     window->exec();
     // However the window was closed (Exit, Escape, the title bar), the data is written.

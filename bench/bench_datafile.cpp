@@ -292,7 +292,7 @@ Sample timedLoad(const QString &path, bool trace)
     {
         StderrToNull quiet;
         Stopwatch watch;
-        const FileReport report = loadCraftingFile(path, data);
+        const FileReport report = loadFile(path, data);
         time = watch.elapsed();
         if (report.status != LoadStatus::Loaded)
             qFatal("bench: %s did not load", qPrintable(path));
@@ -309,7 +309,7 @@ Sample timedSave(const QString &path, const CraftingData &data, bool trace)
     {
         StderrToNull quiet;
         Stopwatch watch;
-        status = saveCraftingFile(path, data, false).status;
+        status = saveFile(path, data, false).status;
         time = watch.elapsed();
     }
     setTrace(true);
@@ -508,8 +508,8 @@ int main(int argc, char **argv)
     // holds, one allocation per string.
     auto prepare = [](FileSet &file, const CraftingData &generated) {
         setTrace(false);
-        saveCraftingFile(file.path, generated, false);
-        loadCraftingFile(file.path, file.data);
+        saveFile(file.path, generated, false);
+        loadFile(file.path, file.data);
         setTrace(true);
         std::printf("%-8s %-14s %5.1f MB, %7lld trace lines\n", file.label.toUtf8().constData(),
                     qPrintable(QFileInfo(file.path).fileName()),

@@ -130,9 +130,9 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     const QString b = folder.filePath("base.dat"), o = folder.filePath("ours.dat"),
                   t = folder.filePath("theirs.dat"), out = folder.filePath("merged.dat");
-    if (saveCraftingFile(b, base, false).status != SaveStatus::Saved ||
-        saveCraftingFile(o, ours, false).status != SaveStatus::Saved ||
-        saveCraftingFile(t, theirs, false).status != SaveStatus::Saved) {
+    if (saveFile(b, base, false).status != SaveStatus::Saved ||
+        saveFile(o, ours, false).status != SaveStatus::Saved ||
+        saveFile(t, theirs, false).status != SaveStatus::Saved) {
         std::fprintf(stderr, "cannot write the trees into %s\n", qPrintable(folder.path()));
         return 1;
     }
@@ -141,7 +141,7 @@ int main(int argc, char **argv)
     // would share every list one side left alone, and compare those for free.
     CraftingData loaded[3];
     for (int i = 0; i < 3; ++i)
-        loadCraftingFile(i == 0 ? b : i == 1 ? o : t, loaded[i]);
+        loadFile(i == 0 ? b : i == 1 ? o : t, loaded[i]);
 
     std::printf("| Measurement (1M requirements, about 300 changes per side) | wall ms | cpu ms "
                 "|\n|---|---:|---:|\n");

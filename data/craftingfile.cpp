@@ -10,7 +10,8 @@ namespace {
 // The load and save traces print the same lines; keeping them here keeps them equal.
 struct Trace
 {
-    const bool on = traceEnabled();
+    explicit Trace(bool wanted = true) : on(wanted && traceEnabled()) {}
+    const bool on;
 
     void groups(int count) const
     {
@@ -151,9 +152,9 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     return report;
 }
 
-bool writeCraftingData(QIODevice &device, const CraftingData &data)
+bool writeCraftingData(QIODevice &device, const CraftingData &data, bool traced)
 {
-    const Trace trace;
+    const Trace trace(traced);
     if (trace.on)
         qDebug("Saving data file...");
     // The bytes go out in chunks: a buffer the size of a large file costs a page fault for

@@ -11,6 +11,7 @@ constexpr quint32 CraftingMagic = 0x2AE510A4;
 // trace; the report says whether the file was whole, and what was kept.
 FileReport readCraftingData(QByteArrayView bytes, CraftingData &data);
 
-// Writes the whole tree to `device`, printing the save trace before each value.
+// Writes the whole tree to `device`, printing the save trace before each value unless
+// `traced` is false.
 // Returns false when the device did not take every byte.
-bool writeCraftingData(QIODevice &device, const CraftingData &data);
+bool writeCraftingData(QIODevice &device, const CraftingData &data, bool traced = true);

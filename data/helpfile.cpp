@@ -64,12 +64,12 @@ FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
     return report;
 }
 
-bool writeHelpTopics(QIODevice &device, const HelpTopics &topics)
+bool writeHelpTopics(QIODevice &device, const HelpTopics &topics, bool traced)
 {
     // The count field would wrap and the file would read back as a different list.
     if (topics.size() > MaxHelpTopics)
         return false;
-    if (traceEnabled())
+    if (traced && traceEnabled())
         qDebug("Saving help file...");
     QByteArray bytes;
     StreamWriter out(bytes);

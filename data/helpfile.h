@@ -35,8 +35,9 @@ QDebug operator<<(QDebug dbg, const HelpTopic &topic);
 // Appends the topics held in `bytes` (a whole help file) to `topics`, printing the load
 // trace; the report says whether the file was whole, and what was kept.
 FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics);
-// Writes all topics to `device`. Returns false when the device did not take every byte.
-bool writeHelpTopics(QIODevice &device, const HelpTopics &topics);
+// Writes all topics to `device`, after the save trace's first line unless `traced` is false.
+// Returns false when the device did not take every byte.
+bool writeHelpTopics(QIODevice &device, const HelpTopics &topics, bool traced = true);
 
 // The number an id starts with: the longest leading part that reads as a decimal number
 // (leading white space, a sign, digits with at most one point, an exponent), read the same

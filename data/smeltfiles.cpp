@@ -35,12 +35,14 @@ template <> struct Format<HelpTopics>
     }
 };
 
-template <typename Content> FileReport load(const QString &path, Content &content)
+template <typename Content> FileReport load(const QString &path, Content &content, QByteArray *read)
 {
     QByteArray bytes;
     FileReport report = readWholeFile(path, bytes);
     if (report.status == LoadStatus::Loaded)
         report = Format<Content>::read(bytes, content);
+    if (read)
+        *read = bytes;
 
     const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
     switch (report.status) {
@@ -73,7 +75,7 @@ template <typename Content>
 SaveResult save(const QString &path, const Content &content, bool keepBackup)
 {
     const SaveResult result = saveAtomically(path, keepBackup, [&content](QIODevice &device) {
-        return Format<Content>::write(device, content);
+        return Format<Content>::write(device, content, true);
     });
     if (result.status != SaveStatus::Saved)
         qWarning("Unable to save %s: %s", QFile::encodeName(QFileInfo(path).fileName()).constData(),
@@ -97,22 +99,22 @@ QString helpFilePath()
     return QStringLiteral("Smeltwork.hlp");
 }
 
-FileReport loadCraftingFile(const QString &path, CraftingData &data)
+FileReport loadFile(const QString &path, CraftingData &data, QByteArray *bytes)
 {
-    return load(path, data);
+    return load(path, data, bytes);
 }
 
-FileReport loadHelpTopics(const QString &path, HelpTopics &topics)
+FileReport loadFile(const QString &path, HelpTopics &topics, QByteArray *bytes)
 {
-    return load(path, topics);
+    return load(path, topics, bytes);
 }
 
-SaveResult saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup)
+SaveResult saveFile(const QString &path, const CraftingData &data, bool keepBackup)
 {
     return save(path, data, keepBackup);
 }
 
-SaveResult saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup)
+SaveResult saveFile(const QString &path, const HelpTopics &topics, bool keepBackup)
 {
     return save(path, topics, keepBackup);
 }

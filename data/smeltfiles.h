@@ -10,12 +10,13 @@
 QString craftingFilePath();
 QString helpFilePath();
 
-// Reads the file at `path` whole and decodes it into an empty tree or topic list. Anything
-// but a whole file, or a missing one, is said in a warning line.
-FileReport loadCraftingFile(const QString &path, CraftingData &data);
-FileReport loadHelpTopics(const QString &path, HelpTopics &topics);
+// Reads the file at `path` whole and decodes it into an empty tree or topic list; `bytes`,
+// when given, receives what was read. Anything but a whole file, or a missing one, is said
+// in a warning line.
+FileReport loadFile(const QString &path, CraftingData &data, QByteArray *bytes = nullptr);
+FileReport loadFile(const QString &path, HelpTopics &topics, QByteArray *bytes = nullptr);
 
 // Saves atomically (see saveAtomically()); with `keepBackup` the old file is kept as
 // `path`.bak first. A save that fails says why in a warning line.
-SaveResult saveCraftingFile(const QString &path, const CraftingData &data, bool keepBackup);
-SaveResult saveHelpTopics(const QString &path, const HelpTopics &topics, bool keepBackup);
+SaveResult saveFile(const QString &path, const CraftingData &data, bool keepBackup);
+SaveResult saveFile(const QString &path, const HelpTopics &topics, bool keepBackup);

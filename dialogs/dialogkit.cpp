@@ -113,6 +113,11 @@ QList<QKeySequence> redoKeys()
     return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
 }
 
+QList<QKeySequence> saveKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_S)};
+}
+
 QString keysText(const QList<QKeySequence> &keys)
 {
     return QKeySequence::listToString(keys, QKeySequence::NativeText);

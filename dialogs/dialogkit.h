@@ -73,6 +73,7 @@ QFrame *makeMainFrame(QDialog *dialog);
 QList<QKeySequence> findKeys();
 QList<QKeySequence> undoKeys();
 QList<QKeySequence> redoKeys();
+QList<QKeySequence> saveKeys();
 // Keys as a tool tip lists them: "Ctrl+Shift+Z; Ctrl+Y".
 QString keysText(const QList<QKeySequence> &keys);
 

@@ -4,6 +4,7 @@
 #include "dialogkit.h"
 #include "editing.h"
 #include "editor.h"
+#include "fileboxes.h"
 #include "messagebox.h"
 #include "topicdialog.h"
 
@@ -175,34 +176,35 @@ void SmeltworkHelpDialog::addShortcuts()
     using Self = SmeltworkHelpDialog;
     connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
     connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
-    setToolTip(tr("Undo: %1\nRedo: %2").arg(keysText(undoKeys()), keysText(redoKeys())));
+    connect(makeShortcut(this, saveKeys()), &QShortcut::activated, this,
+            [this] { saveHelpFile(); });
+    setToolTip(tr("Undo: %1\nRedo: %2\nSave: %3")
+                   .arg(keysText(undoKeys()), keysText(redoKeys()), keysText(saveKeys())));
 }
 
 void SmeltworkHelpDialog::loadHelpFile()
 {
-    m_loadReport = loadHelpTopics(helpFilePath(), topics);
-    switch (m_loadReport.status) {
-    case LoadStatus::Loaded:
-    case LoadStatus::NotOpened:
-    case LoadStatus::Unreadable:
-    case LoadStatus::NotAFile:
-        break;
-    case LoadStatus::BadMagic:
-        SmeltworkMessageBox::warning(this, tr("Unable to load help file: Format not recognized"));
-        break;
-    case LoadStatus::Damaged:
-        SmeltworkMessageBox::warning(
-            this, tr("The help file is damaged: it ends early or holds impossible lengths.\n"
-                     "Recovered %n topic(s); the rest could not be read.\n"
-                     "The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.",
-                     nullptr, m_loadReport.topics));
-        break;
+    if (m_file.recoveryTime().isValid()) {
+        if (SmeltworkFileBoxes::restoreRecovery(this, m_file)) {
+            m_loadReport = m_file.loadRecovery(topics);
+            return;
+        }
+        m_file.declineRecovery();
     }
+    m_loadReport = m_file.load(topics);
+    SmeltworkFileBoxes::warnAboutLoad(
+        this, m_file, m_loadReport,
+        {tr("Unable to load help file: Format not recognized"),
+         tr("The help file is damaged: it ends early or holds impossible lengths.\n"
+            "Recovered %n topic(s); the rest could not be read.",
+            nullptr, m_loadReport.topics)});
 }
 
-void SmeltworkHelpDialog::saveHelpFile()
+bool SmeltworkHelpDialog::saveHelpFile()
 {
-    saveHelpTopics(helpFilePath(), topics, keepsBackup(m_loadReport));
+    return SmeltworkFileBoxes::saveUntilDone(this, m_file, [this](const QString &path) {
+        return path.isEmpty() ? m_file.save(topics) : m_file.saveAs(path, topics);
+    });
 }
 
 void SmeltworkHelpDialog::fillTopicList(bool traced)
@@ -377,5 +379,6 @@ void SmeltworkHelpDialog::restore(const std::optional<TopicHistory::Step> &step)
 
 void SmeltworkHelpDialog::changed(int touched)
 {
+    m_file.changed(topics);
     emit topicsChanged(touched);
 }

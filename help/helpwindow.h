@@ -1,7 +1,8 @@
 #pragma once
 
-#include "smeltfiles.h"
+#include "filesession.h"
 #include "history.h"
+#include "smeltfiles.h"
 
 #include <QDialog>
 #include <optional>
@@ -29,9 +30,10 @@ public:
                                  bool modal = false, Qt::WindowFlags fl = {});
     ~SmeltworkHelpDialog() override;
 
-    // Writes every topic to the help file. A file this window could not read completely is
-    // kept as Smeltwork.hlp.bak before it is replaced.
-    void saveHelpFile();
+    // Writes every topic to the help file, or wherever the user saves them when that fails;
+    // false when the user gave the changes up instead. A file this window could not read
+    // completely is kept as Smeltwork.hlp.bak before it is replaced.
+    bool saveHelpFile();
 
     const HelpTopics &helpTopics() const { return topics; }
     const FileReport &loadReport() const { return m_loadReport; }
@@ -96,5 +98,6 @@ private:
     QTreeWidgetItem *itemOfTopic(int index) const;
 
     FileReport m_loadReport;
+    FileSession m_file{helpFilePath()};
     TopicHistory m_history;
 };

@@ -347,7 +347,7 @@ private Q_SLOTS:
         const bool asNobody = guard.contains("nobody") && setresuid(nobody, nobody, 0) == 0;
         TraceCapture trace;
         const SaveStatus status =
-            saveCraftingFile(folder.filePath("Smeltwork.dat"), sampleTree(), keepBackup).status;
+            saveFile(folder.filePath("Smeltwork.dat"), sampleTree(), keepBackup).status;
         if (asNobody && setresuid(0, 0, 0) != 0)
             qFatal("cannot become root again");
         QTEST(status, "status");
@@ -431,7 +431,7 @@ private Q_SLOTS:
         buffer.open(QIODevice::WriteOnly);
         TraceCapture quiet;
         QVERIFY(!writeHelpTopics(buffer, tooMany));
-        QCOMPARE(saveHelpTopics(helpFilePath(), tooMany, false).status, SaveStatus::WriteFailed);
+        QCOMPARE(saveFile(helpFilePath(), tooMany, false).status, SaveStatus::WriteFailed);
         QCOMPARE(folder.readFile("Smeltwork.hlp"), QByteArray("old"));
     }
 
@@ -448,7 +448,7 @@ private Q_SLOTS:
             if (child == 0) {
                 QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
                 for (int n = 0;; ++n)
-                    saveCraftingFile(craftingFilePath(), trees[n % 2], false);
+                    saveFile(craftingFilePath(), trees[n % 2], false);
             }
             QVERIFY(child > 0);
             // The file appears whole, by a rename, once the first save is done.

@@ -201,7 +201,8 @@ private Q_SLOTS:
     void keysUndoAndRedo()
     {
         Window w;
-        QCOMPARE(w.toolTip(), "Find: Ctrl+F\nUndo: Ctrl+Z\nRedo: Ctrl+Shift+Z; Ctrl+Y");
+        QCOMPARE(w.toolTip(),
+                 "Find: Ctrl+F\nUndo: Ctrl+Z\nRedo: Ctrl+Shift+Z; Ctrl+Y\nSave: Ctrl+S");
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto boxes = std::make_unique<BoxScript>(QStringList{"Yes"});
         QTest::keyClick(w.ProcGroupList, Qt::Key_Down); // Wood

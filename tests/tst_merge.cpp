@@ -29,17 +29,17 @@ int run(const QStringList &arguments, QByteArray &err)
 void save(const QString &name, const SmeltFile &file)
 {
     QVERIFY(file.kind == SmeltFile::Crafting
-                ? saveCraftingFile(name, file.groups, false).status == SaveStatus::Saved
-                : saveHelpTopics(name, file.topics, false).status == SaveStatus::Saved);
+                ? saveFile(name, file.groups, false).status == SaveStatus::Saved
+                : saveFile(name, file.topics, false).status == SaveStatus::Saved);
 }
 
 SmeltFile load(const QString &name, SmeltFile::Kind kind)
 {
     SmeltFile file{kind, {}, {}};
     if (kind == SmeltFile::Crafting)
-        loadCraftingFile(name, file.groups);
+        loadFile(name, file.groups);
     else
-        loadHelpTopics(name, file.topics);
+        loadFile(name, file.topics);
     return file;
 }
 

@@ -61,8 +61,8 @@ void saveRandomFile(QRandomGenerator &random, const QString &name)
         }
     }
     TraceCapture quiet;
-    QVERIFY(pick(true, false) ? saveHelpTopics(name, topics, false).status == SaveStatus::Saved
-                              : saveCraftingFile(name, groups, false).status == SaveStatus::Saved);
+    QVERIFY(pick(true, false) ? saveFile(name, topics, false).status == SaveStatus::Saved
+                              : saveFile(name, groups, false).status == SaveStatus::Saved);
 }
 
 QByteArray topicsJson(int count)
@@ -91,14 +91,14 @@ private Q_SLOTS:
                                        150, 1),
                                   proc("", {}, 0, 0)}},
                                 {QString(), {}}};
-        QVERIFY(saveCraftingFile("good.dat", data, false).status == SaveStatus::Saved);
-        QVERIFY(saveHelpTopics("good.hlp",
-                               {{"1", "Intro", QString()},
-                                {"1.1", "", ""},
-                                {"2", "Tabs\tand \\", "<b>Bold</b><br>\n\n  indented\r\nlast"}},
-                               false)
+        QVERIFY(saveFile("good.dat", data, false).status == SaveStatus::Saved);
+        QVERIFY(saveFile("good.hlp",
+                         {{"1", "Intro", QString()},
+                          {"1.1", "", ""},
+                          {"2", "Tabs\tand \\", "<b>Bold</b><br>\n\n  indented\r\nlast"}},
+                         false)
                     .status == SaveStatus::Saved);
-        QVERIFY(saveHelpTopics("tiny.hlp", {{QString(), "", "a\"\\\n\x01"}}, false).status ==
+        QVERIFY(saveFile("tiny.hlp", {{QString(), "", "a\"\\\n\x01"}}, false).status ==
                 SaveStatus::Saved);
         folder.writeFile("damaged.dat", folder.readFile("good.dat").left(62)); // in a requirement
         folder.writeFile("damaged.hlp", folder.readFile("good.hlp").left(32)); // in topic 2

@@ -432,15 +432,18 @@ private Q_SLOTS:
                 << sample << way << QStringList() << sample << QStringList();
         QTest::newRow("empty file")
             << QByteArray("") << "close"
-            << QStringList{"Unable to load data file: Format not recognized"} << empty
-            << QStringList{"BAD MAGIC NUMBER!", kept};
+            << QStringList{"Unable to load data file: Format not recognized | The window starts "
+                           "empty. The old file will be kept as Smeltwork.dat.bak at the first "
+                           "save (Ctrl+S, or when the window closes)."}
+            << empty << QStringList{"BAD MAGIC NUMBER!", kept};
         // Cut inside the second requirement of the first process: one of each is recovered.
         QTest::newRow("damaged")
             << sample.left(100) << "Escape"
             << QStringList{"The data file is damaged: it ends early or holds impossible lengths.\n"
                            "Recovered 1 process group, 1 process and 1 item/tool and skill; the "
-                           "rest could not be read.\nThe damaged file will be kept as "
-                           "Smeltwork.dat.bak when the data is saved."}
+                           "rest could not be read. | The window starts with what was recovered. "
+                           "The old file will be kept as Smeltwork.dat.bak at the first save "
+                           "(Ctrl+S, or when the window closes)."}
             << encodeWithQDataStream(
                    {{sampleTree()[0].name, {proc("Axt", {item("Hammer", "1", 1234)}, 200)}}})
             << QStringList{"Data file damaged at byte 85: kept 1 groups, 1 processes, 1 "
@@ -602,15 +605,19 @@ private Q_SLOTS:
             << fromHex("2AE510A4 0000") << "AddBtn close > Tab 'Intro Ok"
             << HelpTopics{{"HLP_", "Intro", QString()}}
             << QStringList{"W: BAD MAGIC NUMBER!",
-                           "I: Unable to load help file: Format not recognized", kept};
+                           "I: Unable to load help file: Format not recognized | The window "
+                           "starts empty. The old file will be kept as Smeltwork.hlp.bak at the "
+                           "first save (Ctrl+S, or when the window closes).",
+                           kept};
         QTest::newRow("damaged")
             << helpFile(topicsWithIds({"1", "1.1", "2"})).chopped(3) << "CloseBtn"
             << topicsWithIds({"1", "1.1"})
             << QStringList{"W: Help file damaged at byte 166: kept 2 topics",
                            "I: The help file is damaged: it ends early or holds impossible "
-                           "lengths.\nRecovered 2 topics; the rest could not be read.\nThe "
-                           "damaged file will be kept as Smeltwork.hlp.bak when the help is "
-                           "saved.",
+                           "lengths.\nRecovered 2 topics; the rest could not be read. | The "
+                           "window starts with what was recovered. The old file will be kept as "
+                           "Smeltwork.hlp.bak at the first save (Ctrl+S, or when the window "
+                           "closes).",
                            kept};
         const HelpTopics full(MaxHelpTopics, {"1", "x", QString()});
         QTest::newRow("65,535 topics, one more refused")

@@ -381,8 +381,8 @@ private:
         {
             LoaderMessages writer; // the save trace is not for the tool's users
             status =
-                (file.kind == SmeltFile::Crafting ? saveCraftingFile(outPath, file.groups, false)
-                                                  : saveHelpTopics(outPath, file.topics, false))
+                (file.kind == SmeltFile::Crafting ? saveFile(outPath, file.groups, false)
+                                                  : saveFile(outPath, file.topics, false))
                     .status;
             warnings = writer.lines();
         }
@@ -499,8 +499,8 @@ private:
             }
             if (status == SaveStatus::Saved) {
                 status = (merged.value.kind == SmeltFile::Crafting
-                              ? saveCraftingFile(output, merged.value.groups, false)
-                              : saveHelpTopics(output, merged.value.topics, false))
+                              ? saveFile(output, merged.value.groups, false)
+                              : saveFile(output, merged.value.topics, false))
                              .status;
                 failed = output;
                 if (status != SaveStatus::Saved && !merged.conflicts.isEmpty())

@@ -47,6 +47,16 @@
         </message>
     </context>
     <context>
+        <name>SmeltworkFileBoxes</name>
+        <message numerus="yes">
+            <source>%1 holds %n byte(s) after its last record, which are not read.</source>
+            <translation>
+                <numerusform>%1 holds %n byte after its last record, which are not read.</numerusform>
+                <numerusform>%1 holds %n bytes after its last record, which are not read.</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
         <name>SmeltworkFindWindow</name>
         <message numerus="yes">
             <source>%n match(es), the first %1 listed</source>
@@ -66,19 +76,6 @@
     <context>
         <name>SmeltworkHelpDialog</name>
         <message numerus="yes">
-            <source>The help file is damaged: it ends early or holds impossible lengths.
-Recovered %n topic(s); the rest could not be read.
-The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</source>
-            <translation>
-                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
-Recovered %n topic; the rest could not be read.
-The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</numerusform>
-                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
-Recovered %n topics; the rest could not be read.
-The damaged file will be kept as Smeltwork.hlp.bak when the help is saved.</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
             <source>The help file cannot hold more than %n topic(s).
 Delete a topic before adding another one.</source>
             <translation>
@@ -86,6 +83,16 @@ Delete a topic before adding another one.</source>
 Delete a topic before adding another one.</numerusform>
                 <numerusform>The help file cannot hold more than %n topics.
 Delete a topic before adding another one.</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topic(s); the rest could not be read.</source>
+            <translation>
+                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topic; the rest could not be read.</numerusform>
+                <numerusform>The help file is damaged: it ends early or holds impossible lengths.
+Recovered %n topics; the rest could not be read.</numerusform>
             </translation>
         </message>
     </context>

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "filesession.h"
 #include "messagebox.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,7 @@
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -73,11 +75,18 @@ void TraceCapture::clear()
 
 ScratchFolder::ScratchFolder() : m_previous(QDir::currentPath())
 {
+    // Recovery copies go to a folder of the tests' own, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QDir::setCurrent(m_dir.path());
 }
 
 ScratchFolder::~ScratchFolder()
 {
+    for (const char *file : {"Smeltwork.dat", "Smeltwork.hlp"}) {
+        const QString copy = recoveryPath(QFile::encodeName(m_dir.path()), QString(file));
+        QFile::remove(copy);
+        QFile::remove(copy + ".declined");
+    }
     QDir::setCurrent(m_previous);
 }
 

@@ -1,0 +1,98 @@
+#pragma once
+
+// One of the program's files as a window holds it between loading and saving: what was
+// loaded, whether the old file has to be kept before it is replaced, whether another
+// program has changed it meanwhile, and a recovery copy of the window's unsaved changes
+// that survives a crash.
+
+#include "smeltfiles.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <functional>
+
+// What a file on disk looked like when it was last read or written here.
+struct FileStamp
+{
+    bool exists = false;
+    qint64 size = 0;
+    QDateTime modified;
+    size_t hash = 0;
+};
+
+// The stamp of the file at `path`, read whole; of `bytes`, when they are what it holds.
+FileStamp readStamp(const QString &path);
+FileStamp stampOf(const QString &path, const QByteArray &bytes);
+// Whether the file at `path` is no longer the one `known` describes. Size and time come
+// first; only when they differ are the bytes compared, so a file that was merely touched
+// counts as unchanged.
+bool changedSince(const QString &path, const FileStamp &known);
+
+// Where the recovery copy of `fileName` in the folder `folder` (its path's bytes) is kept:
+// the user's application data folder, under a name that no other folder shares.
+QString recoveryPath(const QByteArray &folder, const QString &fileName);
+// The bytes of the working folder's path, as the system holds them.
+QByteArray workingFolder();
+
+class FileSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `path`: the file's name in the working folder.
+    explicit FileSession(const QString &path, QObject *parent = nullptr);
+    ~FileSession() override;
+
+    QString path() const { return m_path; }
+
+    // When a recovery copy of changes that were never saved is newer than the file; an
+    // invalid time when there is none.
+    QDateTime recoveryTime() const;
+    // The recovered tree, loaded with the usual trace. The file is left as it is until the
+    // next save, and the copy until then too.
+    FileReport loadRecovery(CraftingData &data);
+    FileReport loadRecovery(HelpTopics &topics);
+    // Keeps the recovery copy aside (the one kept before goes) and starts from the file.
+    void declineRecovery();
+
+    FileReport load(CraftingData &data);
+    FileReport load(HelpTopics &topics);
+
+    // The content has changed: a recovery copy is written soon, in the background, at most
+    // once a second while changes keep coming.
+    void changed(const CraftingData &data);
+    void changed(const HelpTopics &topics);
+
+    // Saves to the file. A file another program has changed since it was loaded or last
+    // saved here is kept as the newest backup first; otherVersion() then names it.
+    SaveResult save(const CraftingData &data);
+    SaveResult save(const HelpTopics &topics);
+    // Saves to another file, chosen by the user; the file of the session is left as it is.
+    SaveResult saveAs(const QString &path, const CraftingData &data);
+    SaveResult saveAs(const QString &path, const HelpTopics &topics);
+    QString otherVersion() const { return m_otherVersion; }
+
+    // The user gave the unsaved changes up: the recovery copy goes too.
+    void discard();
+
+private:
+    template <typename Content> FileReport loadFrom(const QString &path, Content &content);
+    template <typename Content> SaveResult saveTo(const QString &path, const Content &content);
+    void schedule(std::function<bool(QIODevice &)> write);
+    void writeRecovery();
+    void dropRecovery();
+
+    QString m_path;
+    QString m_recovery;
+    FileStamp m_stamp;
+    bool m_keepOld = false; // the file holds what the load could not take
+    QString m_otherVersion;
+
+    std::function<bool(QIODevice &)> m_pending;
+    QTimer m_throttle;
+    QThreadPool m_writer; // one thread: copies are written in the order they were made
+
+    friend void writePendingRecoveries();
+};
