@@ -1,5 +1,6 @@
 #include "fileio.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -22,21 +23,29 @@ FileReport notRead(LoadStatus status, const QString &reason)
     return report;
 }
 
-#ifdef Q_OS_UNIX
-// What a path that is not a regular file is, in the words a box can show.
-QString kindOf(mode_t mode)
+QString tr(const char *text)
 {
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
+    return QCoreApplication::translate("SmeltworkFiles", text);
 }
+
+// What a path that is not a regular file is, in the words a box can show.
+QString kindOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return tr("a folder");
+        if (S_ISFIFO(info.st_mode))
+            return tr("a named pipe");
+        if (S_ISSOCK(info.st_mode))
+            return tr("a socket");
+        if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+            return tr("a device");
+    }
 #endif
+    return QFileInfo(path).isDir() ? tr("a folder") : tr("not a regular file");
+}
 
 } // namespace
 
@@ -53,9 +62,8 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const QString kind = kindOf(info.st_mode);
         ::close(fd);
-        return notRead(LoadStatus::NotAFile, kind);
+        return notRead(LoadStatus::NotAFile, kindOf(path));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -66,7 +74,7 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
     if (!QFileInfo::exists(path))
         return {};
     if (!QFileInfo(path).isFile())
-        return notRead(LoadStatus::NotAFile, QStringLiteral("not a regular file"));
+        return notRead(LoadStatus::NotAFile, kindOf(path));
     if (!file.open(QIODevice::ReadOnly))
         return notRead(LoadStatus::Unreadable, file.errorString());
 #endif
@@ -170,7 +178,7 @@ SaveResult saveAtomically(const QString &path, bool keepBackup,
     const QFileInfo existing(path);
     // Only a regular file is ever replaced: a device or a pipe is no place for the data.
     if (existing.exists() && !existing.isFile())
-        return failed(SaveStatus::NotAFile, QStringLiteral("not a regular file"));
+        return failed(SaveStatus::NotAFile, kindOf(path) + tr(", not a file"));
 #ifdef Q_OS_UNIX
     // Renaming over a read-only file would succeed; writing in place would not. The file's
     // own protection wins.
@@ -178,7 +186,7 @@ SaveResult saveAtomically(const QString &path, bool keepBackup,
         return failed(SaveStatus::NotWritable, systemReason(errno));
 #else
     if (existing.exists() && !existing.isWritable())
-        return failed(SaveStatus::NotWritable, QStringLiteral("the file is read-only"));
+        return failed(SaveStatus::NotWritable, tr("the file is read-only"));
 #endif
 
     QSaveFile file(path);

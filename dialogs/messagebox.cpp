@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 namespace {
 
@@ -99,8 +100,9 @@ SmeltworkMessageBox::Button SmeltworkMessageBox::show(QWidget *parent, const Sho
         return script(shown);
     }
 
+    // A window not shown yet (its load boxes come first) would put the box in a corner.
     QMessageBox dialog(iconOf(box.icon), tr("SmeltworkAdmin"), box.text, QMessageBox::NoButton,
-                       parent);
+                       parent && parent->isVisible() ? parent : nullptr);
     dialog.setInformativeText(box.informative);
     QHash<QAbstractButton *, Button> answers;
     for (Button button : AllButtons) {

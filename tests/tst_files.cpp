@@ -319,7 +319,7 @@ private Q_SLOTS:
             {"Smeltwork.dat->target", bak + "cut", "target=new"}, {kept});
         // Only a regular file is replaced.
         row("mkfifo Smeltwork.dat", none, false, SaveStatus::NotAFile, {"Smeltwork.dat|"},
-            {"Unable to save Smeltwork.dat: not a regular file"});
+            {"Unable to save Smeltwork.dat: a named pipe, not a file"});
     }
 
     void saveReplacesTheFileOrChangesNothing()

@@ -291,7 +291,7 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
         row("import folder out.hlp", 2, "folder: cannot be read");
         row("import clean.json nowhere/out.hlp", 2,
             "nowhere/out.hlp: Unable to save out.hlp: No such file or directory");
-        row("import clean.json folder", 2, "folder: Unable to save folder: not a regular file");
+        row("import clean.json folder", 2, "folder: Unable to save folder: a folder, not a file");
         // Refused imports leave their target as it was: the rows below read it.
         row("import broken.json good.hlp", 2,
             "broken.json: near line 1, column 39: object is missing after a comma; nothing was "
