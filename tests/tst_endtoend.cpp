@@ -54,7 +54,8 @@ class EndToEndTest : public QObject
     QTemporaryDir m_runtimeDir; // XDG_RUNTIME_DIR of the program, private as Qt wants it
 
     // Steps: "key K..." presses keys in the focused window, "type TEXT" types, "close" asks
-    // the window to close as a window manager's close button does, "window" waits for another
+    // the window to close as a window manager's close button does, "kill" kills the program
+    // and starts it again, "window" waits for another
     // window of the program to be on top (one opened or one uncovered) and focuses it: Xvfb
     // has no window manager to do that.
     bool runStep(const QString &step, QString &window)
@@ -75,6 +76,14 @@ class EndToEndTest : public QObject
         }
         if (verb == "close")
             return requestWindowClose(window);
+        if (verb == "kill") { // as a crash or a power cut would end it
+            m_program.kill();
+            m_program.waitForFinished();
+            m_program.readAllStandardError();
+            window.clear(); // a new program may get the same window ids again
+            m_program.start(SMELTWORK_ADMIN, {});
+            return m_program.waitForStarted();
+        }
         return xdotool(QStringList{verb, "--delay", "40"} +
                        (verb == "key" ? rest.split(' ') : QStringList{rest}));
     }
@@ -130,6 +139,20 @@ private Q_SLOTS:
                            "window",
                            "key alt+x"}
             << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
+        // Killed a moment after a change, the program offers it again when it next starts;
+        // only the run after the restart is traced.
+        QTest::newRow("killed, then restored")
+            << QStringList{"key shift+Tab shift+Tab shift+Tab space",
+                           "window",
+                           "type Casting",
+                           "key Return",
+                           "window",
+                           "kill",
+                           "window",
+                           "key alt+y",
+                           "window",
+                           "key alt+x"}
+            << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
     }
 
     void userSession()
@@ -144,12 +167,13 @@ private Q_SLOTS:
         {
             const TraceCapture capture;
             CraftingData loaded;
-            readCraftingData(bytes, loaded);
+            readCraftingData(steps.contains("kill") ? saved(after) : bytes, loaded);
             trace = capture.lines().replaceInStrings(QRegularExpression("^D: "), "") + between;
         }
         const QByteArray file = saved(after, &trace);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
+        environment.insert("XDG_DATA_HOME", m_runtimeDir.path()); // recovery copies
         environment.insert("QT_QPA_PLATFORM", "xcb");
         // The trace goes to standard error even where Qt would send it to the system journal;
         // no logging rules of the machine silence it, and a sanitizer build adds no list of the
@@ -164,8 +188,10 @@ private Q_SLOTS:
         QVERIFY(m_program.waitForStarted());
 
         QString window;
-        for (const QString &step : QStringList{"window"} + steps)
-            QVERIFY2(runStep(step, window), qPrintable("step failed: " + step));
+        steps.prepend("window");
+        for (int i = 0; i < steps.size(); ++i)
+            QVERIFY2(runStep(steps[i], window),
+                     qPrintable(QString("step %1 failed: %2").arg(i).arg(steps[i])));
         QVERIFY2(m_program.waitForFinished(15000), "the program did not end");
         QCOMPARE(m_program.exitStatus() == QProcess::NormalExit ? m_program.exitCode() : -1, 0);
 

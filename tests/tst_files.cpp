@@ -2,6 +2,8 @@
 // and saves when the world does not cooperate. The tests run as root, whom file modes do not stop,
 // so folders are guarded in ways that stop root too: the immutable attribute, a read-only bind
 // mount or a full tmpfs in a mount namespace of the test's own, or a save made as the user nobody.
+#include "filesession.h"
+#include "folderlock.h"
 #include "sampletree.h"
 #include "smeltfiles.h"
 #include "testsupport.h"
@@ -13,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 #include <pwd.h>
 #include <sched.h>
@@ -433,6 +436,102 @@ private Q_SLOTS:
         QVERIFY(!writeHelpTopics(buffer, tooMany));
         QCOMPARE(saveFile(helpFilePath(), tooMany, false).status, SaveStatus::WriteFailed);
         QCOMPARE(folder.readFile("Smeltwork.hlp"), QByteArray("old"));
+    }
+
+    // What the path is -> what reading it reports; only a regular file is ever opened.
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("guard");
+        QTest::addColumn<LoadStatus>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QString("true") << LoadStatus::NotOpened << QString();
+        QTest::newRow("pipe") << "mkfifo Smeltwork.dat" << LoadStatus::NotAFile
+                              << QString("a named pipe");
+        QTest::newRow("folder") << "mkdir Smeltwork.dat" << LoadStatus::NotAFile
+                                << QString("a folder");
+        QTest::newRow("link to a device")
+            << "ln -s /dev/null Smeltwork.dat" << LoadStatus::NotAFile << QString("a device");
+        QTest::newRow("link to a file")
+            << "echo x > t && ln -s t Smeltwork.dat" << LoadStatus::Loaded << QString();
+        QTest::newRow("unreadable") << "echo x > Smeltwork.dat && chown nobody Smeltwork.dat && "
+                                       "chmod 200 Smeltwork.dat"
+                                    << LoadStatus::Unreadable << QString(strerror(EACCES));
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, guard);
+        ScratchFolder folder;
+        QCOMPARE(run(guard, folder.path()), QString());
+        const bool asNobody = guard.contains("nobody") && setresuid(nobody, nobody, 0) == 0;
+        QByteArray bytes;
+        const FileReport report = readWholeFile(craftingFilePath(), bytes);
+        if (asNobody && setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again");
+        QTEST(report.status, "status");
+        QTEST(report.reason, "reason");
+    }
+
+    // A session of a window with its file: a version changed by someone else is kept before
+    // it is replaced, a touched one is not; unsaved changes wait in a recovery copy of the
+    // folder's own until a save, and a copy declined is kept aside.
+    void sessionsLoseNothing()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        ScratchFolder folder;
+        const QByteArray mine = encodeWithQDataStream({{"Mine", {}}});
+        folder.writeFile("Smeltwork.dat", mine);
+        TraceCapture quiet;
+        CraftingData tree;
+        FileSession session(craftingFilePath());
+        session.load(tree);
+        QVERIFY(!session.recoveryTime().isValid());
+        tree.append(ProcGroup{"Added", {}});
+        session.changed(tree);
+        QTRY_VERIFY(session.recoveryTime().isValid()); // written in the background
+        QCOMPARE(FileSession(craftingFilePath()).recoveryTime(), session.recoveryTime());
+
+        QTest::qWait(20); // a touch that changes the time and not the bytes is no change
+        folder.writeFile("Smeltwork.dat", mine);
+        QCOMPARE(session.save(tree).status, SaveStatus::Saved);
+        QVERIFY(session.otherVersion().isEmpty() && !folder.exists("Smeltwork.dat.bak"));
+        QVERIFY(!session.recoveryTime().isValid() &&
+                !QFile::exists(recoveryPath(workingFolder(), "Smeltwork.dat")));
+
+        folder.writeFile("Smeltwork.dat", "theirs");
+        QCOMPARE(session.save(tree).status, SaveStatus::Saved);
+        QCOMPARE(session.otherVersion(), "Smeltwork.dat.bak");
+        QCOMPARE(folder.readFile("Smeltwork.dat.bak"), "theirs");
+
+        tree.append(ProcGroup{"Unsaved", {}});
+        session.changed(tree);
+        QTRY_VERIFY(session.recoveryTime().isValid());
+        CraftingData restored;
+        FileSession next(craftingFilePath());
+        next.loadRecovery(restored);
+        QCOMPARE(restored, tree);
+        QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(tree.mid(0, 2)));
+        next.declineRecovery();
+        QVERIFY(!next.recoveryTime().isValid() &&
+                QFile::exists(recoveryPath(workingFolder(), "Smeltwork.dat") + ".declined"));
+        // Two folders never share a copy; a name that is not UTF-8 is a name too.
+        QVERIFY(recoveryPath("/a/b", "Smeltwork.dat") != recoveryPath("/a/c", "Smeltwork.dat"));
+        QVERIFY(recoveryPath("/a/\xff", "Smeltwork.dat") !=
+                recoveryPath("/a/\xfe", "Smeltwork.dat"));
+        QVERIFY(recoveryPath("/a", "Smeltwork.dat").endsWith("-Smeltwork.dat"));
+    }
+
+    // One window per folder: a second lock is refused while the first is held.
+    void oneWindowPerFolder()
+    {
+        ScratchFolder folder;
+        auto first = std::make_unique<FolderLock>();
+        QVERIFY(!first->heldElsewhere() && FolderLock().heldElsewhere());
+        qint64 pid = 0;
+        QString host;
+        QVERIFY(FolderLock().holder(&pid, &host) && pid == QCoreApplication::applicationPid());
+        first.reset();
+        QVERIFY(!FolderLock().heldElsewhere());
     }
 
     // A child saves two big trees in turn until it is killed at a random moment; whatever

@@ -3,6 +3,7 @@
 #include "adminwindow.h"
 #include "editing.h"
 #include "editor.h"
+#include "filesession.h"
 #include "helpwindow.h"
 #include "sampletree.h"
 #include "testsupport.h"
@@ -11,9 +12,12 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -478,6 +482,101 @@ private Q_SLOTS:
         QStringList printed = trace.warningLines();
         printed.removeAll(QStringLiteral("This plugin does not support propagateSizeHints()"));
         QTEST(printed, "warnings");
+    }
+
+    // A fault in the folder (a shell command), the answers to the boxes and keys in the window
+    // -> the boxes shown and what the folder holds after the window's save at its close.
+    void savingAsksWhenItFails_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("files"); // name=groups, "Smeltwork.dat=Wood Clay"
+        const QString failed = "Smeltwork.dat could not be saved: %1. | Your changes are still "
+                               "here. Retry once the cause is gone, save them to another file, "
+                               "or give them up.";
+        const QString giveUp = "Give up the changes to Smeltwork.dat? They cannot be recovered.";
+        const QString folder = failed.arg("a folder, not a file");
+        QTest::newRow("Retry once the file takes writing again")
+            << "chattr +i Smeltwork.dat" << QStringList{"Retry"} << "ExitBtn"
+            << QStringList{failed.arg(strerror(EPERM))} << QStringList{"Smeltwork.dat=Wood Clay"};
+        QTest::newRow("Save As, by Ctrl+S")
+            << "rm Smeltwork.dat && mkdir Smeltwork.dat" << QStringList{"SaveAs", "Discard", "Yes"}
+            << "Ctrl+S > '../other.dat Return" << QStringList{folder, folder, giveUp}
+            << QStringList{"other.dat=Wood Clay"};
+        QTest::newRow("Discard asks once more")
+            << "rm Smeltwork.dat && mkdir Smeltwork.dat"
+            << QStringList{"Discard", "No", "Discard", "Yes"} << "ExitBtn"
+            << QStringList{folder, giveUp, folder, giveUp} << QStringList();
+        QTest::newRow("a version changed on disk is kept")
+            << "echo theirs > Smeltwork.dat" << QStringList() << "ExitBtn"
+            << QStringList{"Smeltwork.dat had been changed by another program since it was read "
+                           "here. | That version is now Smeltwork.dat.bak."}
+            << QStringList{"Smeltwork.dat=Wood Clay", "Smeltwork.dat.bak=theirs\n"};
+    }
+
+    void savingAsksWhenItFails()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, steps);
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream({{"Wood", {}}}));
+        const auto shell = [&folder](const QString &command) {
+            return QProcess::execute("sh", {"-c", "cd '" + folder.path() + "' && " + command});
+        };
+        const auto lift = qScopeGuard([&] { shell("chattr -i Smeltwork.dat 2>/dev/null"); });
+        BoxScript boxes(answers, [&](const QString &) { shell("chattr -i Smeltwork.dat"); });
+        TraceCapture quiet;
+        AdminWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        choose(w.ActionList, Add);
+        run(&w, "ActionBtn > 'Clay Return");
+        if (shell(fault) != 0)
+            QSKIP(qPrintable("cannot set the fault up here: " + fault));
+        run(&w, steps);
+        w.saveData(); // as main() does once the window has closed
+        QTEST(boxes.shown(), "boxes");
+        QStringList files;
+        for (const QString &name : QDir().entryList(QDir::Files, QDir::Name)) {
+            CraftingData tree;
+            const bool ours = loadFile(name, tree).status == LoadStatus::Loaded;
+            QStringList groups;
+            for (const ProcGroup &g : tree)
+                groups << g.name;
+            files << name + '=' + (ours ? groups.join(' ') : folder.readFile(name));
+        }
+        QTEST(files, "files");
+    }
+
+    // A recovery copy newer than the file is offered before the window opens; Yes restores
+    // it and leaves the file alone until it is saved, No keeps the copy aside.
+    void recoveryIsOffered()
+    {
+        for (const QString answer : {"No", "Yes"}) {
+            ScratchFolder folder;
+            const QByteArray file = encodeWithQDataStream({{"Wood", {}}});
+            folder.writeFile("Smeltwork.dat", file);
+            const QString copy = recoveryPath(workingFolder(), "Smeltwork.dat");
+            QDir().mkpath(QFileInfo(copy).path());
+            QFile recovered(copy);
+            QVERIFY(recovered.open(QIODevice::WriteOnly));
+            recovered.write(encodeWithQDataStream({{"Wood", {}}, {"Clay", {}}}));
+            recovered.flush();
+            recovered.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                  QFileDevice::FileModificationTime);
+            recovered.close();
+            BoxScript boxes({answer});
+            TraceCapture quiet;
+            AdminWindow w;
+            QCOMPARE(boxes.shown().value(0).section(" (", 0, 0),
+                     "Smeltwork.dat has changes from a session that ended without saving");
+            QCOMPARE(w.data().size(), answer == "Yes" ? 2 : 1);
+            QCOMPARE(folder.readFile("Smeltwork.dat"), file);
+            QCOMPARE(QFile::exists(copy + ".declined"), answer == "No");
+        }
     }
 
     // Without a script the real box opens, with its caption, text and buttons.

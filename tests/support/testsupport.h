@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtMessageHandler>
+#include <functional>
 
 class QWidget;
 
@@ -58,7 +59,9 @@ private:
 class BoxScript
 {
 public:
-    explicit BoxScript(const QStringList &answers = {});
+    // `beforeAnswer`, when given, runs as each box is answered, with its text.
+    explicit BoxScript(const QStringList &answers = {},
+                       const std::function<void(const QString &)> &beforeAnswer = {});
     ~BoxScript();
     BoxScript(const BoxScript &) = delete;
     BoxScript &operator=(const BoxScript &) = delete;
