@@ -23,10 +23,11 @@ FileReport notRead(LoadStatus status, const QString &reason)
     return report;
 }
 
-QString tr(const char *text)
+// The words boxes show about files.
+class SmeltworkFiles
 {
-    return QCoreApplication::translate("SmeltworkFiles", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(SmeltworkFiles)
+};
 
 // What a path that is not a regular file is, in the words a box can show.
 QString kindOf(const QString &path)
@@ -35,16 +36,17 @@ QString kindOf(const QString &path)
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
-            return tr("a folder");
+            return SmeltworkFiles::tr("a folder");
         if (S_ISFIFO(info.st_mode))
-            return tr("a named pipe");
+            return SmeltworkFiles::tr("a named pipe");
         if (S_ISSOCK(info.st_mode))
-            return tr("a socket");
+            return SmeltworkFiles::tr("a socket");
         if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-            return tr("a device");
+            return SmeltworkFiles::tr("a device");
     }
 #endif
-    return QFileInfo(path).isDir() ? tr("a folder") : tr("not a regular file");
+    return QFileInfo(path).isDir() ? SmeltworkFiles::tr("a folder")
+                                   : SmeltworkFiles::tr("not a regular file");
 }
 
 } // namespace
@@ -178,7 +180,7 @@ SaveResult saveAtomically(const QString &path, bool keepBackup,
     const QFileInfo existing(path);
     // Only a regular file is ever replaced: a device or a pipe is no place for the data.
     if (existing.exists() && !existing.isFile())
-        return failed(SaveStatus::NotAFile, kindOf(path) + tr(", not a file"));
+        return failed(SaveStatus::NotAFile, kindOf(path) + SmeltworkFiles::tr(", not a file"));
 #ifdef Q_OS_UNIX
     // Renaming over a read-only file would succeed; writing in place would not. The file's
     // own protection wins.
@@ -186,7 +188,7 @@ SaveResult saveAtomically(const QString &path, bool keepBackup,
         return failed(SaveStatus::NotWritable, systemReason(errno));
 #else
     if (existing.exists() && !existing.isWritable())
-        return failed(SaveStatus::NotWritable, tr("the file is read-only"));
+        return failed(SaveStatus::NotWritable, SmeltworkFiles::tr("the file is read-only"));
 #endif
 
     QSaveFile file(path);

@@ -114,7 +114,8 @@ FileSession::~FileSession()
 QDateTime FileSession::recoveryTime() const
 {
     const QFileInfo copy(m_recovery), file(m_path);
-    if (!copy.isFile() || (file.exists() && copy.lastModified() <= file.lastModified()))
+    // A copy as old as the file may still hold changes: file times are coarse.
+    if (!copy.isFile() || (file.exists() && copy.lastModified() < file.lastModified()))
         return {};
     return copy.lastModified();
 }
