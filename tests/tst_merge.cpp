@@ -28,19 +28,22 @@ int run(const QStringList &arguments, QByteArray &err)
 
 void save(const QString &name, const SmeltFile &file)
 {
-    QVERIFY(file.kind == SmeltFile::Crafting
-                ? saveCraftingFile(name, file.groups, false) == SaveStatus::Saved
-                : saveHelpTopics(name, file.topics, false) == SaveStatus::Saved);
+    QVERIFY(saveSmeltFile(name, file) == SaveStatus::Saved);
 }
 
-SmeltFile load(const QString &name, SmeltFile::Kind kind)
+SmeltFile load(const QString &name)
 {
-    SmeltFile file{kind, {}, {}};
-    if (kind == SmeltFile::Crafting)
-        loadCraftingFile(name, file.groups);
-    else
-        loadHelpTopics(name, file.topics);
+    QByteArray bytes;
+    SmeltFile file;
+    readWholeFile(name, bytes);
+    readSmeltFile(bytes, file);
     return file;
+}
+
+CraftingData groups(const SmeltFile &file)
+{
+    return std::holds_alternative<CraftingData>(file) ? std::get<CraftingData>(file)
+                                                      : CraftingData();
 }
 
 CraftingData baseTree()
@@ -61,7 +64,7 @@ SmeltFile edited(const std::function<void(T)> &change)
 {
     CraftingData tree = baseTree();
     change(tree);
-    return {SmeltFile::Crafting, tree, {}};
+    return tree;
 }
 
 } // namespace
@@ -142,7 +145,7 @@ private Q_SLOTS:
             "a repeated name, n-th with n-th", nails, [](T t) { t[1].procs[0].maxQL = 98; },
             [&](T t) { nails(t), t[1].procs[0].maxQL = 98; });
 
-        const auto help = [](HelpTopics topics) { return SmeltFile{SmeltFile::Help, {}, topics}; };
+        const auto help = [](HelpTopics topics) { return SmeltFile(topics); };
         QTest::newRow("help topics by id, n-th with n-th")
             << help({{"1", "A", ""}, {"2", "B", ""}, {"2", "C", ""}})
             << help({{"1", "A", ""}, {"2", "B", ""}, {"2", "D", ""}})
@@ -154,7 +157,7 @@ private Q_SLOTS:
             QList<Req> reqs(MaxListSize - 1, item("R", "1", 1));
             if (last)
                 reqs.append(item(last, "1", 2));
-            return SmeltFile{SmeltFile::Crafting, {{"G", {proc("P", reqs)}}}, {}};
+            return SmeltFile(CraftingData{{"G", {proc("P", reqs)}}});
         };
         QTest::newRow("more records than a list can hold")
             << full(nullptr) << full("A") << full("B") << full("A") << 2 << QStringList();
@@ -174,9 +177,9 @@ private Q_SLOTS:
         folder.writeFile("ours.conflicts.json", "left by an earlier merge");
         QByteArray err;
         QCOMPARE(run({"merge", "base", "ours", "theirs"}, err), exitCode);
-        const SmeltFile result = load("ours", merged.kind);
-        QCOMPARE(result.groups, merged.groups);
-        QVERIFY(result.topics == merged.topics);
+        const SmeltFile result = load("ours");
+        QCOMPARE(groups(result), groups(merged));
+        QVERIFY(result == merged);
         QStringList paths; // each conflict's line on standard error begins with its path
         for (const QByteArray &line : err.split('\n')) {
             if (line.startsWith('$'))
@@ -190,10 +193,11 @@ private Q_SLOTS:
     // What a maintainer sees of a conflict, and what is written where.
     void conflictReport()
     {
-        SmeltFile base = edited([](T) {}), ours = base, theirs = base;
-        ours.groups[0].procs[0].maxQL = ours.groups[2].procs[0].maxQL = 150;
-        theirs.groups[0].procs[0].maxQL = 120;
-        theirs.groups.removeAt(2);
+        const CraftingData base = groups(edited([](T) {}));
+        CraftingData ours = base, theirs = base;
+        ours[0].procs[0].maxQL = ours[2].procs[0].maxQL = 150;
+        theirs[0].procs[0].maxQL = 120;
+        theirs.removeAt(2);
         save("base", base), save("ours", ours), save("theirs", theirs);
         QByteArray err;
         QCOMPARE(run({"merge", "-o", "out", "base", "ours", "theirs"}, err), 1);
@@ -209,7 +213,7 @@ private Q_SLOTS:
                  "\"path\": \"$.groups[2]\",\n            \"base\": {\"name\": \"Tools\", "
                  "\"procs\": [{\"name\": \"Tongs\", \"maxQL\": 100, \"minQL\": 1, \"reqs\": []}, ");
         QVERIFY(json.endsWith("\"theirs\": null\n        }\n    ]\n}\n"));
-        QCOMPARE(load("out", SmeltFile::Crafting).groups, ours.groups);
+        QCOMPARE(groups(load("out")), ours);
         QVERIFY(!folder.exists("ours.conflicts.json")); // -o leaves ours alone
 
         // A damaged version is not merged from what could be read of it; nothing is written.
@@ -263,8 +267,8 @@ private Q_SLOTS:
         save("Smeltwork.dat", edited([&](T t) { req(t), sort(t); }));
         QVERIFY(g("commit -q -am theirs") && g("checkout -q ours") &&
                 g("merge -q --no-edit theirs"));
-        QCOMPARE(load("Smeltwork.dat", SmeltFile::Crafting).groups,
-                 edited([&](T t) { group(t), ql(t), req(t), sort(t); }).groups);
+        QCOMPARE(groups(load("Smeltwork.dat")),
+                 groups(edited([&](T t) { group(t), ql(t), req(t), sort(t); })));
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QTest>
 #include <array>
@@ -83,6 +84,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         installTranslations();
+        // No trace, as in the tool: the commands run in this process.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
         TraceCapture quiet;
         const CraftingData data{{"Smelting",
                                  {proc("Copper Ingot",
@@ -168,9 +171,10 @@ private Q_SLOTS:
              "$.topics[0].body: expected a string or null, found true or false"},
             {topicsJson(65536), "$.topics: 65536 records, but the file holds at most 65535"}};
         for (const auto &[json, expected] : cases) {
-            SmeltFile file{SmeltFile::Help, {}, {{"Kept", "", ""}}};
+            SmeltFile file = HelpTopics{{"Kept", "", ""}};
             QString error;
-            QVERIFY2(!importJson(json, file, error) && file.topics.size() == 1, json.left(200));
+            QVERIFY2(!importJson(json, file, error) && std::get<HelpTopics>(file).size() == 1,
+                     json.left(200));
             QCOMPARE(error, expected);
         }
         SmeltFile file;
@@ -190,13 +194,12 @@ private Q_SLOTS:
             skill("Smith", "1", 1, -1), item("Anvil", "1", 0),    item("A", "1,5", 1),
             item("B", "x2", 2),         item("D", nullptr, 4),    item("E", "  ", 5),
             item("F", "1e999", 6),      item(nullptr, "1", 5),    skill("", "1")};
-        const SmeltFile data{SmeltFile::Crafting,
-                             {{"Ores",
-                               {proc("Ingot", reqs), proc("Special", {}, 50, 50),
-                                proc("Upside down", {}, 10, 200), proc("Ingot"), proc("")}},
-                              {"Ores", {}},
-                              {QString(), {}}},
-                             {}};
+        const SmeltFile data =
+            CraftingData{{"Ores",
+                          {proc("Ingot", reqs), proc("Special", {}, 50, 50),
+                           proc("Upside down", {}, 10, 200), proc("Ingot"), proc("")}},
+                         {"Ores", {}},
+                         {QString(), {}}};
         QCOMPARE(u'\n' + checkFile(data).join(u'\n'), QString(R"(
 $.groups[0].procs[0].reqs[5].name: name "Ore" repeats $.groups[0].procs[0].reqs[0].name
 $.groups[0].procs[0].reqs[7].type: type 2 is neither item/tool (0) nor skill (1)
@@ -226,10 +229,10 @@ $.groups[2].name: empty name)"));
             {"1", "<u>\n<b>"},
             {nullptr, "<b>x</b\n"},
             {"", "<font\ncolor=red>x</font>\n<i>"}};
-        SmeltFile file{SmeltFile::Help, {}, {}};
+        HelpTopics topics;
         for (const auto &[id, body] : help)
-            file.topics.append({text(id), "Header", text(body)});
-        QCOMPARE(u'\n' + checkFile(file).join(u'\n'), QString(R"(
+            topics.append({text(id), "Header", text(body)});
+        QCOMPARE(u'\n' + checkFile(topics).join(u'\n'), QString(R"(
 $.topics[0].id: sub-topic "0.5" comes before any top-level topic, so it has no parent
 $.topics[1].id: sub-topic "1.5abc" comes before any top-level topic, so it has no parent
 $.topics[2].id: sub-topic " \t+3.25" comes before any top-level topic, so it has no parent
@@ -287,7 +290,7 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
         row("import clean.json", 2,
             R"(import takes 2 arguments, 1 given; see "smeltwork-tool import --help")");
         row("import missing.json out.hlp", 2, "missing.json: no such file");
-        row("import folder out.hlp", 2, "folder: cannot be read");
+        row("import folder out.hlp", 2, "folder: is a folder, not a file");
         row("import clean.json nowhere/out.hlp", 2, "nowhere/out.hlp: cannot be written");
         row("import clean.json folder", 2, "folder: cannot be written");
         // Refused imports leave their target as it was: the rows below read it.
@@ -299,12 +302,14 @@ $.topics[11].body: line 3, column 1: <i> is never closed)"));
 
         const QString damagedDat = "damaged.dat: damaged at byte 60; read as far as it goes (1 "
                                    "group, 1 process, 0 requirements)";
-        const QString damagedHlp = "damaged.hlp: damaged at byte 30; read as far as it goes (1 topic)";
+        const QString damagedHlp =
+            "damaged.hlp: damaged at byte 30; read as far as it goes (1 topic)";
         row("check good.hlp", 0, "", "");
         row("check good.dat", 1, "", "$.groups[0].procs[0].reqs[1].name: empty name");
         row("check damaged.hlp", 1, damagedHlp, "$: damaged file, read only in part (1 topic)\n");
         row("dump magic.dat", 1,
-            "magic.dat: damaged at byte 4; read as far as it goes (0 groups, 0 processes, 0 requirements)",
+            "magic.dat: damaged at byte 4; read as far as it goes (0 groups, 0 processes, 0 "
+            "requirements)",
             "Smeltwork data file");
         row("export damaged.dat", 1, damagedDat, "{");
         row("dump damaged.dat", 1, damagedDat, R"(Smeltwork data file

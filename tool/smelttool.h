@@ -13,5 +13,5 @@ enum ToolExit {
 
 // Runs smeltwork-tool with `arguments` (the program name left out): results go to `out`,
 // messages to `err`, and `in` is read when the JSON file of `import` is "-".
-// The loaders' trace is not passed on; their warnings become the tool's own messages.
+// The data library's trace is left to the caller to switch off.
 int runSmeltworkTool(const QStringList &arguments, QIODevice &out, QIODevice &err, QIODevice &in);
