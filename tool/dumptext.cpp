@@ -4,11 +4,21 @@
 
 namespace {
 
-// Characters that would break the line structure or hide in a terminal are escaped, and
-// so is a surrogate that has no partner (it has no UTF-8 form).
+// Control and format characters, line and paragraph separators and the bidirectional
+// controls (all of them format characters) would let a dump, or a diff of two, show other
+// text than the file holds; so would a surrogate without its partner.
 bool isHidden(char32_t c)
 {
-    return c < 0x20 || c == 0x7F || QChar::isSurrogate(c);
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A body line keeps its tabs; quoted, a string escapes what would end it or its line.

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QVarLengthArray>
 #include <cmath>
 
 namespace {
@@ -105,6 +106,16 @@ QByteArray json(const HelpTopics &topics)
 
 // ---- Reading ------------------------------------------------------------------------
 
+// A value from the document as a message shows it: a long one would hide the message.
+QString shortened(const QString &text)
+{
+    constexpr qsizetype Most = 40;
+    if (text.size() <= Most)
+        return text;
+    const qsizetype keep = text.at(Most - 4).isHighSurrogate() ? Most - 4 : Most - 3;
+    return text.left(keep) + QStringLiteral("...");
+}
+
 QString typeName(const QJsonValue &value)
 {
     static const char *const names[] = {QT_TRANSLATE_NOOP("SmeltworkTool", "null"),
@@ -115,6 +126,12 @@ QString typeName(const QJsonValue &value)
                                         QT_TRANSLATE_NOOP("SmeltworkTool", "an object"),
                                         QT_TRANSLATE_NOOP("SmeltworkTool", "nothing")};
     return SmeltworkTool::tr(names[value.isUndefined() ? 6 : value.type()]); // in Type's order
+}
+
+// As short as it reads back the same: 1e300 rather than 301 digits.
+QString number(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 // Walks the parsed document; the first offending value stops the walk and is named by
@@ -132,8 +149,10 @@ public:
         if (format == QLatin1String(HelpJsonFormat))
             return top(root, "topics", file.emplace<HelpTopics>());
         return fail(QStringLiteral("$.format"),
-                    SmeltworkTool::tr("expected \"%1\" or \"%2\"")
-                        .arg(QLatin1String(CraftingJsonFormat), QLatin1String(HelpJsonFormat)));
+                    SmeltworkTool::tr("expected \"%1\" or \"%2\", found %3")
+                        .arg(QLatin1String(CraftingJsonFormat), QLatin1String(HelpJsonFormat),
+                             format.isString() ? u'"' + shortened(format.toString()) + u'"'
+                                               : typeName(format)));
     }
 
 private:
@@ -152,8 +171,9 @@ private:
         out = value.toObject();
         for (auto it = out.constBegin(); it != out.constEnd(); ++it) {
             if (!keys.contains(it.key()))
-                return fail(path + u'.' + it.key(), SmeltworkTool::tr("unknown key (expected %1)")
-                                                        .arg(keys.join(QStringLiteral(", "))));
+                return fail(path + u'.' + shortened(it.key()),
+                            SmeltworkTool::tr("unknown key (expected %1)")
+                                .arg(keys.join(QStringLiteral(", "))));
         }
         for (const QString &key : keys) {
             if (!out.contains(key))
@@ -216,10 +236,10 @@ private:
                         SmeltworkTool::tr("expected a number, found %1").arg(typeName(value)));
         const double d = value.toDouble();
         if (!std::isfinite(d) || d != std::trunc(d))
-            return fail(path, SmeltworkTool::tr("%1 is not a whole number").arg(d, 0, 'g', 17));
+            return fail(path, SmeltworkTool::tr("%1 is not a whole number").arg(number(d)));
         if (d < double(min) || d > double(max))
             return fail(path, SmeltworkTool::tr("%1 is out of range (%2 to %3)")
-                                  .arg(d, 0, 'f', 0)
+                                  .arg(number(d))
                                   .arg(min)
                                   .arg(max));
         out = qint64(d);
@@ -308,8 +328,71 @@ private:
     }
 };
 
+// QJsonDocument keeps the last of two equal keys in an object; the import refuses them
+// instead. Returns the path of the first key that repeats in its object, or an empty string.
+// Runs on a document the parser took, so it checks nothing else, and compares keys as UTF-8
+// so that a document of a million records is not decoded twice.
+QString repeatedKey(const QByteArray &json)
+{
+    struct Open
+    {
+        bool list = false;
+        qsizetype index = 0;                     // of the element, in a list
+        bool atKey = true;                       // in an object, where the next string is a key
+        QVarLengthArray<QByteArrayView, 8> keys; // in an object; the last is the member's
+    };
+    QList<Open> open;
+    QByteArrayList unescaped; // holds the keys that were written with escapes
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (c == '{' || c == '[') {
+            open.append(Open{c == '[', 0, true, {}});
+        } else if (c == '}' || c == ']') {
+            open.removeLast();
+        } else if (c == ',') {
+            ++open.last().index;
+            open.last().atKey = true;
+        } else if (c == '"') {
+            const qsizetype start = i;
+            bool escaped = false;
+            for (++i; json.at(i) != '"'; ++i) {
+                if (json.at(i) == '\\') {
+                    escaped = true;
+                    ++i;
+                }
+            }
+            Open &here = open.last();
+            if (here.list || !here.atKey)
+                continue;
+            here.atKey = false;
+            QByteArrayView key = QByteArrayView(json).sliced(start + 1, i - start - 1);
+            if (escaped) {
+                const QByteArray quoted = '[' + json.mid(start, i + 1 - start) + ']';
+                unescaped.append(QJsonDocument::fromJson(quoted).array().at(0).toString().toUtf8());
+                key = unescaped.last();
+            }
+            const bool repeated = here.keys.contains(key);
+            here.keys.append(key);
+            if (!repeated)
+                continue;
+            QString path = QStringLiteral("$");
+            for (const Open &o : std::as_const(open)) {
+                path += o.list ? u'[' + QString::number(o.index) + u']'
+                               : u'.' + shortened(QString::fromUtf8(o.keys.last()));
+            }
+            return path;
+        }
+    }
+    return QString();
+}
+
 QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 {
+    // QJsonDocument takes an object or an array only; say what else the document holds.
+    const QJsonArray wrapped = QJsonDocument::fromJson('[' + json + ']').array();
+    if (wrapped.size() == 1)
+        return QStringLiteral("$: ") +
+               SmeltworkTool::tr("expected an object, found %1").arg(typeName(wrapped.at(0)));
     // Qt's offset lies on or just after the character that stopped the parser: near enough.
     const qsizetype offset = qBound(qsizetype(0), qsizetype(parse.offset), json.size());
     const QByteArray before = json.left(offset);
@@ -405,6 +488,11 @@ bool importJson(const QByteArray &json, SmeltFile &file, QString &error)
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
     if (parse.error != QJsonParseError::NoError) {
         error = syntaxError(json, parse);
+        return false;
+    }
+    error = repeatedKey(json);
+    if (!error.isEmpty()) {
+        error += QStringLiteral(": ") + SmeltworkTool::tr("key repeats in its object");
         return false;
     }
     if (!doc.isObject()) {

@@ -13,7 +13,8 @@ QByteArray exportJson(const SmeltFile &file);
 
 // Reads what exportJson() writes. On failure `error` names the JSON path of the offending
 // value ("$.groups[2].procs[0].maxQL: ...") or the line and column of a syntax error, and
-// `file` is left as it was.
+// `file` is left as it was. A key that repeats in an object is refused: JSON readers
+// disagree on which of the two counts.
 bool importJson(const QByteArray &json, SmeltFile &file, QString &error);
 
 // Single values in the same form, each on one line: a string (null for a null string),

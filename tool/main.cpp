@@ -4,9 +4,15 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
+#include <csignal>
 
 int main(int argc, char **argv)
 {
+#ifdef SIGPIPE
+    // A reader that went away (a closed pipe) is then a failed write the tool reports, rather
+    // than a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     installTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("smeltwork-tool"));

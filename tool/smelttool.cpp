@@ -12,6 +12,10 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 const char ProgramName[] = "smeltwork-tool";
@@ -41,7 +45,10 @@ QString usageText()
         "Exit status: 0 when all is well; 1 when check found problems, a file is damaged\n"
         "(what could be read is still shown) or a merge left conflicts; 2 for bad usage, a\n"
         "file that cannot be read or is not a Smeltwork file, JSON that cannot be imported,\n"
-        "files that cannot be merged, or an output file that cannot be written.\n");
+        "files that cannot be merged, or an output file that cannot be written.\n"
+        "Only regular files, or links to them, are read or replaced: a folder, pipe, device\n"
+        "or socket is refused with status 2, and so is standard output that cannot be\n"
+        "written (a full disk, a closed pipe).\n");
 }
 
 // A data or help file as a command read it.
@@ -50,6 +57,7 @@ struct Input
     int status = ExitFailure;
     SmeltFile file;
     FileReport report;
+    qint64 end = 0; // where the last record ends
 
     QString counts() const
     {
@@ -60,7 +68,37 @@ struct Input
                  SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
                  SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
     }
+    // Words for the bytes after the last record, which no command shows.
+    QString trailing() const
+    {
+        return SmeltworkTool::tr("%n byte(s) after the last record, from byte %1, which no "
+                                 "record holds",
+                                 nullptr, int(qMin<qint64>(report.trailing, INT_MAX)))
+            .arg(end);
+    }
 };
+
+// What `path` names, following links, when that is neither a regular file nor nothing.
+QString notAFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return QString();
+    if (S_ISDIR(info.st_mode))
+        return SmeltworkTool::tr("a folder");
+    if (S_ISFIFO(info.st_mode))
+        return SmeltworkTool::tr("a named pipe");
+    if (S_ISSOCK(info.st_mode))
+        return SmeltworkTool::tr("a socket");
+    return SmeltworkTool::tr("a device");
+#else
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile())
+        return QString();
+    return info.isDir() ? SmeltworkTool::tr("a folder") : SmeltworkTool::tr("a special file");
+#endif
+}
 
 class Tool;
 
@@ -106,6 +144,8 @@ public:
     int importFile(const QStringList &operands)
     {
         const QString &jsonPath = operands.at(0), &outPath = operands.at(1);
+        if (!replaceable(outPath))
+            return ExitFailure;
         QByteArray json;
         if (jsonPath == QLatin1String("-"))
             json = m_in.readAll();
@@ -132,6 +172,8 @@ public:
         if (input.status == ExitProblems)
             problems
                 << SmeltworkTool::tr("$: damaged file, read only in part (%1)").arg(input.counts());
+        if (input.report.trailing > 0)
+            problems << QStringLiteral("$: ") + input.trailing();
         problems += checkFile(input.file);
         for (const QString &problem : std::as_const(problems))
             m_out.write(problem.toUtf8() + '\n');
@@ -142,6 +184,8 @@ public:
     {
         const QString output = m_file.isEmpty() ? operands.at(1) : m_file;
         const QString conflictsPath = output + QStringLiteral(".conflicts.json");
+        if (!replaceable(output) || !replaceable(conflictsPath))
+            return ExitFailure;
 
         // Partial data would merge as if the rest had been deleted.
         SmeltFile files[3];
@@ -217,32 +261,45 @@ private:
         return ExitFailure;
     }
 
-    // Reads a whole file, or says why not.
+    // Reads a whole file, or says why not. A pipe or a device is never opened for good, and a
+    // socket cannot be opened at all: each is named for what it is.
     bool read(const QString &path, QByteArray &bytes)
     {
         const FileReport report = readWholeFile(path, bytes);
         if (report.status == LoadStatus::Loaded)
             return true;
-        if (report.status == LoadStatus::NotOpened)
-            message(SmeltworkTool::tr("%1: no such file").arg(path));
-        else if (report.status == LoadStatus::NotAFile && QFileInfo(path).isDir())
-            message(SmeltworkTool::tr("%1: is a folder, not a file").arg(path));
+        const QString kind = notAFile(path);
+        if (!kind.isEmpty() || report.status == LoadStatus::NotAFile)
+            message(SmeltworkTool::tr("%1: is %2, not a file")
+                        .arg(path, kind.isEmpty() ? report.reason : kind));
+        else if (report.status == LoadStatus::Unreadable)
+            message(SmeltworkTool::tr("%1: cannot be read (%2)").arg(path, report.reason));
         else
-            message(SmeltworkTool::tr("%1: cannot be read").arg(path));
+            message(SmeltworkTool::tr("%1: no such file").arg(path));
         return false;
     }
 
     // Reads a data or help file: ExitFailure when it cannot be read or is neither kind,
-    // ExitProblems when it is damaged, with what could be read in `file`.
+    // ExitProblems when it is damaged, with what could be read in `file`. Bytes after the last
+    // record are said here, whatever the command.
     Input load(const QString &path)
     {
         Input input;
         QByteArray bytes;
         if (!read(path, bytes))
             return input;
+        if (bytes.size() < 4) {
+            message(SmeltworkTool::tr("%1: too short to be a Smeltwork file (%n byte(s))", nullptr,
+                                      int(bytes.size()))
+                        .arg(path));
+            return input;
+        }
         input.report = readSmeltFile(bytes, input.file);
+        input.end = bytes.size() - input.report.trailing;
         switch (input.report.status) {
         case LoadStatus::Loaded:
+            if (input.report.trailing > 0)
+                message(path + QStringLiteral(": ") + input.trailing());
             input.status = ExitFine;
             break;
         case LoadStatus::Damaged:
@@ -260,8 +317,19 @@ private:
         return input;
     }
 
-    // Saves `path` through `save` and says what failed; the library's own warning line, if
-    // any, comes first.
+    // An output is saved over a regular file or where nothing is yet: a save renames its new file
+    // over the path, which would put a file where a device or a pipe was.
+    bool replaceable(const QString &path)
+    {
+        const QString kind = notAFile(path);
+        if (!kind.isEmpty())
+            message(
+                SmeltworkTool::tr("%1: is %2, not a file; nothing was written").arg(path, kind));
+        return kind.isEmpty();
+    }
+
+    // Saves `path` through `save` and says what failed; the library's own warning line, if any,
+    // comes first.
     bool replace(const QString &path, const std::function<SaveStatus()> &save)
     {
         switch (save()) {
@@ -291,11 +359,15 @@ const Command Commands[] = {
                        "one line for each group, process and requirement, or for each topic\n"
                        "followed by its body line by line after \"|\". Strings are quoted with\n"
                        "C-style escapes; a null string shows as null, an empty one as \"\".\n"
+                       "Characters that a terminal or a diff would not show as they are\n"
+                       "(control and format characters, line and paragraph separators, the\n"
+                       "bidirectional controls) show as \\u{XXXX}, such as \\u{202E}.\n"
                        "The output is stable, so two dumps diff well (see the git textconv\n"
                        "driver in the README).\n"
                        "\n"
                        "A damaged file is shown as far as it could be read, followed by a line\n"
-                       "saying so; the exit status is then 1.\n")},
+                       "saying so; the exit status is then 1. Bytes after the last record are\n"
+                       "said on standard error.\n")},
     {"export", 1, 0, false, &Tool::exportFile,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool export FILE\n"
@@ -307,18 +379,20 @@ const Command Commands[] = {
                        "same file again.\n"
                        "\n"
                        "A damaged file is exported as far as it could be read; the exit status\n"
-                       "is then 1.\n")},
+                       "is then 1. Bytes after the last record are said on standard error.\n")},
     {"import", 2, 0, false, &Tool::importFile,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool import JSON OUTFILE\n"
                        "\n"
                        "Writes the data or help file described by JSON in the form that export\n"
                        "writes (its \"format\" says which) to OUTFILE. JSON \"-\" reads standard\n"
-                       "input. Invalid JSON, unknown or missing keys, values of the wrong type\n"
-                       "and values out of range (a QL above 255, a type outside 0 to 255, an id\n"
-                       "outside the 32-bit range, more than 65535 entries in a list) are\n"
-                       "refused with the path of the offending value, and nothing is written.\n"
-                       "OUTFILE is replaced only once the new file has been written in full.\n")},
+                       "input. Invalid JSON, a key that repeats in an object, unknown or missing\n"
+                       "keys, values of the wrong type and values out of range (a QL above 255,\n"
+                       "a type outside 0 to 255, an id outside the 32-bit range, more than 65535\n"
+                       "entries in a list) are refused with the path of the offending value,\n"
+                       "and nothing is written. OUTFILE is replaced only once the new file has\n"
+                       "been written in full, and only if it is a regular file (or a link to\n"
+                       "one).\n")},
     {"check", 1, 0, false, &Tool::check,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool check FILE\n"
@@ -333,7 +407,8 @@ const Command Commands[] = {
                        "  help file: an id that repeats; a sub-topic (an id with a positive\n"
                        "  fraction) before any top-level topic, which leaves it without a parent;\n"
                        "  a body whose tags are not closed.\n"
-                       "A damaged file is reported with how much of it could be read.\n"
+                       "A damaged file is reported with how much of it could be read, and bytes\n"
+                       "after the last record with where they begin.\n"
                        "\n"
                        "Exit status 0 when nothing was found, 1 when something was.\n")},
     {"merge", 3, 0, true, &Tool::merge,
@@ -382,7 +457,7 @@ const Command Commands[] = {
          "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
          "input that cannot be read, is damaged or is of another kind than the others, a\n"
          "merge that would put more than 65535 records in one list, or an output that\n"
-         "cannot be written; nothing is written then.\n")},
+         "cannot be written or is not a regular file; nothing is written then.\n")},
 };
 
 // The argument as typed of the first option the parser did not know ("--verbose", "-x").
@@ -476,5 +551,16 @@ int Tool::runCommand(const Command &command, const QStringList &arguments)
 
 int runSmeltworkTool(const QStringList &arguments, QIODevice &out, QIODevice &err, QIODevice &in)
 {
-    return Tool(out, err, in).run(arguments);
+    const int status = Tool(out, err, in).run(arguments);
+    // A full disk or a reader that went away shows when the output is flushed, if not before.
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (file && (!file->flush() || file->error() != QFileDevice::NoError)) {
+        err.write(QByteArray(ProgramName) + ": " +
+                  SmeltworkTool::tr("standard output: cannot be written (%1)")
+                      .arg(file->errorString())
+                      .toUtf8() +
+                  '\n');
+        return ExitFailure;
+    }
+    return status;
 }
