@@ -34,7 +34,7 @@ QString usageText()
         "  export FILE           write the file as JSON to standard output\n"
         "  import JSON OUTFILE   write the file that exported JSON describes to OUTFILE\n"
         "  check FILE            report what is legal in the file but looks like a mistake\n"
-        "  merge BASE OURS THEIRS\n"
+        "  merge BASE OURS THEIRS [PATH]\n"
         "                        merge two versions of a file against their common base,\n"
         "                        record by record, over OURS (a git merge driver)\n"
         "\n"
@@ -183,7 +183,10 @@ public:
     int merge(const QStringList &operands)
     {
         const QString output = m_file.isEmpty() ? operands.at(1) : m_file;
-        const QString conflictsPath = output + QStringLiteral(".conflicts.json");
+        // Git names the file in the work tree as a fourth argument when asked to (%P): the
+        // conflicts belong beside it rather than beside git's temporary copy of ours.
+        const QString shown = operands.value(3, output);
+        const QString conflictsPath = shown + QStringLiteral(".conflicts.json");
         if (!replaceable(output) || !replaceable(conflictsPath))
             return ExitFailure;
 
@@ -241,7 +244,7 @@ public:
         message(SmeltworkTool::tr("%1: %n conflict(s) left, each with our side's value; all are "
                                   "listed in %2",
                                   nullptr, int(merged.conflicts.size()))
-                    .arg(output, conflictsPath));
+                    .arg(shown, conflictsPath));
         return ExitProblems;
     }
 
@@ -411,17 +414,17 @@ const Command Commands[] = {
                        "after the last record with where they begin.\n"
                        "\n"
                        "Exit status 0 when nothing was found, 1 when something was.\n")},
-    {"merge", 3, 0, true, &Tool::merge,
+    {"merge", 3, 1, true, &Tool::merge,
      QT_TRANSLATE_NOOP(
          "SmeltworkTool",
-         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS\n"
+         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS [PATH]\n"
          "\n"
          "Merges two versions of a data file, or of a help file, against their common\n"
          "base, record by record, and writes the result over OURS, or with -o to FILE\n"
          "(OURS is then left alone). This is how git calls a merge driver, once\n"
          ".gitattributes holds lines such as \"*.dat merge=smeltwork\" and the driver\n"
          "is configured (see the README):\n"
-         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B\"\n"
+         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B %P\"\n"
          "\n"
          "Records match by name: groups among the groups, processes within their group,\n"
          "requirements by name and kind (item/tool for type 0, skill for any other type)\n"
@@ -443,16 +446,17 @@ const Command Commands[] = {
          "  $.groups[3].procs[0].maxQL: base 100, ours 150, theirs 120\n"
          "The path is the one export writes, into the output as written; a record left\n"
          "out gets the position it would have taken, and an order conflict the path of\n"
-         "the list. All conflicts go to the JSON file OUTPUT.conflicts.json beside the\n"
-         "output, with the three versions of each value in export's JSON form: a whole\n"
-         "record for a record, null for a record missing on that side, the list of\n"
-         "names for an order:\n"
+         "the list. All conflicts go to the JSON file PATH.conflicts.json, or without\n"
+         "PATH to OUTPUT.conflicts.json beside the output, with the three versions of\n"
+         "each value in export's JSON form: a whole record for a record, null for a\n"
+         "record missing on that side, the list of names for an order:\n"
          "  {\"conflicts\": [{\"path\": \"$.groups[3].procs[0].maxQL\",\n"
          "                  \"base\": 100, \"ours\": 150, \"theirs\": 120}]}\n"
          "In a git merge OURS is git's temporary copy, named like .merge_file_XXXXXX at\n"
-         "the top of the work tree, and the conflicts file is named after it. Resolve\n"
-         "the conflicts in the output (with export and import, or the program). A clean\n"
-         "merge removes a conflicts file left there by an earlier one.\n"
+         "the top of the work tree; %P passes the path of the file in the work tree as\n"
+         "PATH, so that the conflicts file lands beside it. Resolve the conflicts in the\n"
+         "output (with export and import, or the program). A clean merge removes a\n"
+         "conflicts file left there by an earlier one.\n"
          "\n"
          "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
          "input that cannot be read, is damaged or is of another kind than the others, a\n"
