@@ -58,9 +58,13 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
     // Opened without waiting, so that a pipe cannot stop the program before its kind is known.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return errno == ENOENT
-                   ? FileReport{}
-                   : notRead(LoadStatus::Unreadable, QString::fromLocal8Bit(strerror(errno)));
+        const int error = errno;
+        if (error == ENOENT)
+            return {};
+        // A socket cannot even be opened; it is still no file.
+        if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+            return notRead(LoadStatus::NotAFile, kindOf(path));
+        return notRead(LoadStatus::Unreadable, QString::fromLocal8Bit(strerror(error)));
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -60,7 +60,7 @@ void checkReq(const Req &r, const QString &path, QStringList &problems)
                         .arg(path, quoted(r.multiplier));
 }
 
-void checkCrafting(const CraftingData &groups, QStringList &problems)
+void check(const CraftingData &groups, QStringList &problems)
 {
     SiblingNames groupNames;
     for (qsizetype i = 0; i < groups.size(); ++i) {
@@ -89,7 +89,7 @@ void checkCrafting(const CraftingData &groups, QStringList &problems)
     }
 }
 
-void checkHelp(const HelpTopics &topics, QStringList &problems)
+void check(const HelpTopics &topics, QStringList &problems)
 {
     QHash<QString, QString> ids;
     bool haveTopLevel = false;
@@ -224,9 +224,6 @@ QStringList bodyTagProblems(const QString &body)
 QStringList checkFile(const SmeltFile &file)
 {
     QStringList problems;
-    if (file.kind == SmeltFile::Crafting)
-        checkCrafting(file.groups, problems);
-    else
-        checkHelp(file.topics, problems);
+    std::visit([&problems](const auto &content) { check(content, problems); }, file);
     return problems;
 }

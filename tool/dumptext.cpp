@@ -1,57 +1,48 @@
 #include "dumptext.h"
 
+#include "escaping.h"
+
 namespace {
 
-void appendEscaped(QByteArray &out, char16_t u)
+// Control and format characters, line and paragraph separators and the bidirectional
+// controls (all of them format characters) would let a dump, or a diff of two, show other
+// text than the file holds; so would a surrogate without its partner.
+bool isHidden(char32_t c)
 {
-    out += "\\u{" + QByteArray::number(u, 16).toUpper().rightJustified(4, '0') + "}";
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
 }
 
-// Characters that would break the line structure or hide in a terminal are escaped, and
-// so is a surrogate that has no partner (it has no UTF-8 form).
+// A body line keeps its tabs; quoted, a string escapes what would end it or its line.
 void appendVisible(QByteArray &out, QStringView text, bool quoted)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text.at(i).unicode();
-        if (quoted && u == '"') {
-            out += "\\\"";
-        } else if (quoted && u == '\\') {
-            out += "\\\\";
-        } else if (quoted && u == '\n') {
-            out += "\\n";
-        } else if (quoted && u == '\t') {
-            out += "\\t";
-        } else if (u == '\r') {
-            out += "\\r";
-        } else if ((u < 0x20 && u != '\t') || u == 0x7F) {
-            appendEscaped(out, u);
-        } else if (u < 0x80) {
-            out += char(u);
-        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
-                   QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            out += text.mid(i, 2).toUtf8();
-            ++i;
-        } else if (QChar::isSurrogate(u)) {
-            appendEscaped(out, u);
-        } else {
-            out += text.mid(i, 1).toUtf8();
-        }
-    }
+    appendEscaped(out, text, [quoted](QByteArray &out, char32_t c) {
+        const char *escape = c == '\r'   ? "\\r"
+                             : !quoted   ? nullptr
+                             : c == '"'  ? "\\\""
+                             : c == '\\' ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\t' ? "\\t"
+                                         : nullptr;
+        if (escape)
+            out += escape;
+        else if (c != '\t' && isHidden(c))
+            out += "\\u{" + QByteArray::number(uint(c), 16).toUpper().rightJustified(4, '0') + '}';
+        else
+            return false;
+        return true;
+    });
 }
 
-const char *requirementKind(qint8 type)
-{
-    switch (type) {
-    case 0:
-        return "item";
-    case 1:
-        return "skill";
-    default:
-        return nullptr;
-    }
-}
-
-void dumpCrafting(QByteArray &out, const CraftingData &groups)
+void dump(QByteArray &out, const CraftingData &groups)
 {
     out += "Smeltwork data file\n";
     for (const ProcGroup &g : groups) {
@@ -60,11 +51,9 @@ void dumpCrafting(QByteArray &out, const CraftingData &groups)
             out += "  process " + dumpQuoted(p.name) + " maxQL " + QByteArray::number(p.maxQL) +
                    " minQL " + QByteArray::number(p.minQL) + '\n';
             for (const Req &r : p.reqs) {
-                out += "    ";
-                if (const char *kind = requirementKind(r.type))
-                    out += kind;
-                else
-                    out += "type-" + QByteArray::number(quint8(r.type));
+                out += r.type == 0   ? QByteArray("    item")
+                       : r.type == 1 ? QByteArray("    skill")
+                                     : "    type-" + QByteArray::number(quint8(r.type));
                 out += ' ' + dumpQuoted(r.name) + " multiplier " + dumpQuoted(r.multiplier) +
                        " id " + QByteArray::number(r.id) + '\n';
             }
@@ -72,7 +61,7 @@ void dumpCrafting(QByteArray &out, const CraftingData &groups)
     }
 }
 
-void dumpHelp(QByteArray &out, const HelpTopics &topics)
+void dump(QByteArray &out, const HelpTopics &topics)
 {
     out += "Smeltwork help file\n";
     for (const HelpTopic &t : topics) {
@@ -108,9 +97,6 @@ QByteArray dumpQuoted(const QString &text)
 QByteArray dumpText(const SmeltFile &file)
 {
     QByteArray out;
-    if (file.kind == SmeltFile::Crafting)
-        dumpCrafting(out, file.groups);
-    else
-        dumpHelp(out, file.topics);
+    std::visit([&out](const auto &content) { dump(out, content); }, file);
     return out;
 }

@@ -10,5 +10,6 @@
 QByteArray dumpText(const SmeltFile &file);
 
 // A string as the dump shows it: null, or quoted with C-style escapes for quotes,
-// backslashes and control characters.
+// backslashes, line breaks and tabs, and \u{XXXX} for what a terminal or a diff would not
+// show as it is.
 QByteArray dumpQuoted(const QString &text);

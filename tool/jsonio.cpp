@@ -1,33 +1,23 @@
 #include "jsonio.h"
 
+#include "escaping.h"
 #include "tooltext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QVarLengthArray>
 #include <cmath>
+
+namespace {
 
 const char CraftingJsonFormat[] = "smeltwork-data";
 const char HelpJsonFormat[] = "smeltwork-help";
 
-namespace {
-
 // ---- Writing ------------------------------------------------------------------------
 // Written by hand rather than through QJsonDocument: fields keep the file's order, and a
 // requirement stays on one line, so an exported tree diffs like the data it holds.
-
-bool isWellFormedUtf16(const QString &text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return false;
-    }
-    return true;
-}
 
 void appendString(QByteArray &out, const QString &text)
 {
@@ -35,55 +25,31 @@ void appendString(QByteArray &out, const QString &text)
         out += "null";
         return;
     }
-    if (!isWellFormedUtf16(text)) {
+    if (!QStringView(text).isValidUtf16()) {
         out += "{\"utf16\": [";
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (i)
-                out += ", ";
-            out += QByteArray::number(text.at(i).unicode());
-        }
+        for (qsizetype i = 0; i < text.size(); ++i)
+            out += (i ? ", " : "") + QByteArray::number(text.at(i).unicode());
         out += "]}";
         return;
     }
     out += '"';
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text.at(i).unicode();
-        switch (u) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        default:
-            if (u < 0x20) {
-                out += "\\u00";
-                out += QByteArray::number(u, 16).rightJustified(2, '0');
-            } else if (u < 0x80) {
-                out += char(u);
-            } else if (QChar::isHighSurrogate(u)) {
-                out += QStringView(text).mid(i, 2).toUtf8(); // well-formed: a pair
-                ++i;
-            } else {
-                out += QStringView(text).mid(i, 1).toUtf8();
-            }
-        }
-    }
+    appendEscaped(out, text, [](QByteArray &out, char32_t c) {
+        const char *escape = c == '"'    ? "\\\""
+                             : c == '\\' ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\r' ? "\\r"
+                             : c == '\t' ? "\\t"
+                             : c == '\b' ? "\\b"
+                             : c == '\f' ? "\\f"
+                                         : nullptr;
+        if (escape)
+            out += escape;
+        else if (c < 0x20)
+            out += "\\u00" + QByteArray::number(uint(c), 16).rightJustified(2, '0');
+        else
+            return false;
+        return true;
+    });
     out += '"';
 }
 
@@ -95,76 +61,77 @@ template <typename Record> QByteArray jsonList(const QList<Record> &records)
     return out + ']';
 }
 
-QByteArray craftingJson(const CraftingData &groups)
+QByteArray json(const CraftingData &groups)
 {
-    QByteArray out;
-    out += "{\n    \"format\": \"";
-    out += CraftingJsonFormat;
-    out += "\",\n    \"groups\": [";
-    for (qsizetype i = 0; i < groups.size(); ++i) {
-        const ProcGroup &g = groups.at(i);
-        out += i ? ",\n" : "\n";
-        out += "        {\n            \"name\": " + jsonString(g.name) + ",\n";
-        out += "            \"procs\": [";
-        for (qsizetype j = 0; j < g.procs.size(); ++j) {
-            const Proc &p = g.procs.at(j);
-            out += j ? ",\n" : "\n";
-            out += "                {\n                    \"name\": " + jsonString(p.name) + ",\n";
-            out += "                    \"maxQL\": " + QByteArray::number(p.maxQL) + ",\n";
-            out += "                    \"minQL\": " + QByteArray::number(p.minQL) + ",\n";
-            out += "                    \"reqs\": [";
-            for (qsizetype k = 0; k < p.reqs.size(); ++k) {
-                out += k ? ",\n" : "\n";
-                out += "                        " + jsonRecord(p.reqs.at(k));
-            }
-            out += p.reqs.isEmpty() ? "]\n" : "\n                    ]\n";
-            out += "                }";
+    JsonWriter json;
+    json.open('{');
+    json.value("format", jsonString(QLatin1String(CraftingJsonFormat)));
+    json.open('[', "groups");
+    for (const ProcGroup &g : groups) {
+        json.open('{');
+        json.value("name", jsonString(g.name));
+        json.open('[', "procs");
+        for (const Proc &p : g.procs) {
+            json.open('{');
+            json.value("name", jsonString(p.name));
+            json.value("maxQL", QByteArray::number(p.maxQL));
+            json.value("minQL", QByteArray::number(p.minQL));
+            json.open('[', "reqs");
+            for (const Req &r : p.reqs)
+                json.value(nullptr, jsonRecord(r));
+            json.close();
+            json.close();
         }
-        out += g.procs.isEmpty() ? "]\n" : "\n            ]\n";
-        out += "        }";
+        json.close();
+        json.close();
     }
-    out += groups.isEmpty() ? "]\n}\n" : "\n    ]\n}\n";
-    return out;
+    return json.finish();
 }
 
-QByteArray helpJson(const HelpTopics &topics)
+QByteArray json(const HelpTopics &topics)
 {
-    QByteArray out;
-    out += "{\n    \"format\": \"";
-    out += HelpJsonFormat;
-    out += "\",\n    \"topics\": [";
-    for (qsizetype i = 0; i < topics.size(); ++i) {
-        const HelpTopic &t = topics.at(i);
-        out += i ? ",\n" : "\n";
-        out += "        {\n            \"id\": " + jsonString(t.id) + ",\n";
-        out += "            \"header\": " + jsonString(t.header) + ",\n";
-        out += "            \"body\": " + jsonString(t.body) + "\n        }";
+    JsonWriter json;
+    json.open('{');
+    json.value("format", jsonString(QLatin1String(HelpJsonFormat)));
+    json.open('[', "topics");
+    for (const HelpTopic &t : topics) {
+        json.open('{');
+        json.value("id", jsonString(t.id));
+        json.value("header", jsonString(t.header));
+        json.value("body", jsonString(t.body));
+        json.close();
     }
-    out += topics.isEmpty() ? "]\n}\n" : "\n    ]\n}\n";
-    return out;
+    return json.finish();
 }
 
 // ---- Reading ------------------------------------------------------------------------
 
+// A value from the document as a message shows it: a long one would hide the message.
+QString shortened(const QString &text)
+{
+    constexpr qsizetype Most = 40;
+    if (text.size() <= Most)
+        return text;
+    const qsizetype keep = text.at(Most - 4).isHighSurrogate() ? Most - 4 : Most - 3;
+    return text.left(keep) + QStringLiteral("...");
+}
+
 QString typeName(const QJsonValue &value)
 {
-    switch (value.type()) {
-    case QJsonValue::Null:
-        return SmeltworkTool::tr("null");
-    case QJsonValue::Bool:
-        return SmeltworkTool::tr("true or false");
-    case QJsonValue::Double:
-        return SmeltworkTool::tr("a number");
-    case QJsonValue::String:
-        return SmeltworkTool::tr("a string");
-    case QJsonValue::Array:
-        return SmeltworkTool::tr("an array");
-    case QJsonValue::Object:
-        return SmeltworkTool::tr("an object");
-    case QJsonValue::Undefined:
-        break;
-    }
-    return SmeltworkTool::tr("nothing");
+    static const char *const names[] = {QT_TRANSLATE_NOOP("SmeltworkTool", "null"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "true or false"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "a number"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "a string"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "an array"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "an object"),
+                                        QT_TRANSLATE_NOOP("SmeltworkTool", "nothing")};
+    return SmeltworkTool::tr(names[value.isUndefined() ? 6 : value.type()]); // in Type's order
+}
+
+// As short as it reads back the same: 1e300 rather than 301 digits.
+QString number(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 // Walks the parsed document; the first offending value stops the walk and is named by
@@ -174,6 +141,21 @@ class Importer
 public:
     QString error;
 
+    bool document(const QJsonObject &root, SmeltFile &file)
+    {
+        const QJsonValue format = root.value(QStringLiteral("format"));
+        if (format == QLatin1String(CraftingJsonFormat))
+            return top(root, "groups", file.emplace<CraftingData>());
+        if (format == QLatin1String(HelpJsonFormat))
+            return top(root, "topics", file.emplace<HelpTopics>());
+        return fail(QStringLiteral("$.format"),
+                    SmeltworkTool::tr("expected \"%1\" or \"%2\", found %3")
+                        .arg(QLatin1String(CraftingJsonFormat), QLatin1String(HelpJsonFormat),
+                             format.isString() ? u'"' + shortened(format.toString()) + u'"'
+                                               : typeName(format)));
+    }
+
+private:
     bool fail(const QString &path, const QString &what)
     {
         error = path + QStringLiteral(": ") + what;
@@ -189,7 +171,7 @@ public:
         out = value.toObject();
         for (auto it = out.constBegin(); it != out.constEnd(); ++it) {
             if (!keys.contains(it.key()))
-                return fail(path + QLatin1Char('.') + it.key(),
+                return fail(path + u'.' + shortened(it.key()),
                             SmeltworkTool::tr("unknown key (expected %1)")
                                 .arg(keys.join(QStringLiteral(", "))));
         }
@@ -254,132 +236,163 @@ public:
                         SmeltworkTool::tr("expected a number, found %1").arg(typeName(value)));
         const double d = value.toDouble();
         if (!std::isfinite(d) || d != std::trunc(d))
-            return fail(path, SmeltworkTool::tr("%1 is not a whole number").arg(d, 0, 'g', 17));
+            return fail(path, SmeltworkTool::tr("%1 is not a whole number").arg(number(d)));
         if (d < double(min) || d > double(max))
             return fail(path, SmeltworkTool::tr("%1 is out of range (%2 to %3)")
-                                  .arg(d, 0, 'f', 0)
+                                  .arg(number(d))
                                   .arg(min)
                                   .arg(max));
         out = qint64(d);
         return true;
     }
 
-    bool req(const QJsonValue &value, const QString &path, Req &r)
+    template <typename Record>
+    bool list(const QJsonValue &value, const QString &path, QList<Record> &out)
     {
-        QJsonObject obj;
+        QJsonArray records;
+        if (!array(value, path, records))
+            return false;
+        out.resize(records.size());
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (!read(records.at(i), path + QStringLiteral("[%1]").arg(i), out[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // The member `key` of a record's object `o`, at `path`.
+    bool field(const QJsonObject &o, const QString &path, const char *key, QString &out)
+    {
+        return string(o.value(QLatin1String(key)), path + u'.' + QLatin1String(key), out);
+    }
+    bool field(const QJsonObject &o, const QString &path, const char *key, qint64 min, qint64 max,
+               qint64 &out)
+    {
+        return integer(o.value(QLatin1String(key)), path + u'.' + QLatin1String(key), min, max,
+                       out);
+    }
+    template <typename Record>
+    bool field(const QJsonObject &o, const QString &path, const char *key, QList<Record> &out)
+    {
+        return list(o.value(QLatin1String(key)), path + u'.' + QLatin1String(key), out);
+    }
+
+    bool read(const QJsonValue &value, const QString &path, Req &r)
+    {
+        QJsonObject o;
         qint64 type = 0, id = 0;
-        if (!object(value, path,
-                    {QStringLiteral("name"), QStringLiteral("multiplier"), QStringLiteral("type"),
-                     QStringLiteral("id")},
-                    obj) ||
-            !string(obj.value(QStringLiteral("name")), path + QStringLiteral(".name"), r.name) ||
-            !string(obj.value(QStringLiteral("multiplier")), path + QStringLiteral(".multiplier"),
-                    r.multiplier) ||
-            !integer(obj.value(QStringLiteral("type")), path + QStringLiteral(".type"), 0, 255,
-                     type) ||
-            !integer(obj.value(QStringLiteral("id")), path + QStringLiteral(".id"),
-                     std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), id))
+        if (!object(value, path, {"name", "multiplier", "type", "id"}, o) ||
+            !field(o, path, "name", r.name) || !field(o, path, "multiplier", r.multiplier) ||
+            !field(o, path, "type", 0, 255, type) ||
+            !field(o, path, "id", std::numeric_limits<qint32>::min(),
+                   std::numeric_limits<qint32>::max(), id))
             return false;
         r.type = qint8(quint8(type));
         r.id = qint32(id);
         return true;
     }
 
-    bool proc(const QJsonValue &value, const QString &path, Proc &p)
+    bool read(const QJsonValue &value, const QString &path, Proc &p)
     {
-        QJsonObject obj;
-        QJsonArray reqs;
+        QJsonObject o;
         qint64 maxQL = 0, minQL = 0;
-        if (!object(value, path,
-                    {QStringLiteral("name"), QStringLiteral("maxQL"), QStringLiteral("minQL"),
-                     QStringLiteral("reqs")},
-                    obj) ||
-            !string(obj.value(QStringLiteral("name")), path + QStringLiteral(".name"), p.name) ||
-            !integer(obj.value(QStringLiteral("maxQL")), path + QStringLiteral(".maxQL"), 0, 255,
-                     maxQL) ||
-            !integer(obj.value(QStringLiteral("minQL")), path + QStringLiteral(".minQL"), 0, 255,
-                     minQL) ||
-            !array(obj.value(QStringLiteral("reqs")), path + QStringLiteral(".reqs"), reqs))
+        if (!object(value, path, {"name", "maxQL", "minQL", "reqs"}, o) ||
+            !field(o, path, "name", p.name) || !field(o, path, "maxQL", 0, 255, maxQL) ||
+            !field(o, path, "minQL", 0, 255, minQL) || !field(o, path, "reqs", p.reqs))
             return false;
         p.maxQL = quint8(maxQL);
         p.minQL = quint8(minQL);
-        p.reqs.resize(reqs.size());
-        for (qsizetype k = 0; k < reqs.size(); ++k) {
-            if (!req(reqs.at(k), path + QStringLiteral(".reqs[%1]").arg(k), p.reqs[k]))
-                return false;
-        }
         return true;
     }
 
-    bool group(const QJsonValue &value, const QString &path, ProcGroup &g)
+    bool read(const QJsonValue &value, const QString &path, ProcGroup &g)
     {
-        QJsonObject obj;
-        QJsonArray procs;
-        if (!object(value, path, {QStringLiteral("name"), QStringLiteral("procs")}, obj) ||
-            !string(obj.value(QStringLiteral("name")), path + QStringLiteral(".name"), g.name) ||
-            !array(obj.value(QStringLiteral("procs")), path + QStringLiteral(".procs"), procs))
-            return false;
-        g.procs.resize(procs.size());
-        for (qsizetype j = 0; j < procs.size(); ++j) {
-            if (!proc(procs.at(j), path + QStringLiteral(".procs[%1]").arg(j), g.procs[j]))
-                return false;
-        }
-        return true;
+        QJsonObject o;
+        return object(value, path, {"name", "procs"}, o) && field(o, path, "name", g.name) &&
+               field(o, path, "procs", g.procs);
     }
 
-    bool topic(const QJsonValue &value, const QString &path, HelpTopic &t)
+    bool read(const QJsonValue &value, const QString &path, HelpTopic &t)
     {
-        QJsonObject obj;
-        return object(value, path,
-                      {QStringLiteral("id"), QStringLiteral("header"), QStringLiteral("body")},
-                      obj) &&
-               string(obj.value(QStringLiteral("id")), path + QStringLiteral(".id"), t.id) &&
-               string(obj.value(QStringLiteral("header")), path + QStringLiteral(".header"),
-                      t.header) &&
-               string(obj.value(QStringLiteral("body")), path + QStringLiteral(".body"), t.body);
+        QJsonObject o;
+        return object(value, path, {"id", "header", "body"}, o) && field(o, path, "id", t.id) &&
+               field(o, path, "header", t.header) && field(o, path, "body", t.body);
     }
 
-    bool document(const QJsonValue &root, SmeltFile &file)
+    template <typename Record>
+    bool top(const QJsonObject &root, const char *key, QList<Record> &out)
     {
-        const QString path = QStringLiteral("$");
-        if (!root.isObject())
-            return fail(path,
-                        SmeltworkTool::tr("expected an object, found %1").arg(typeName(root)));
-        const QJsonValue format = root.toObject().value(QStringLiteral("format"));
-        QJsonObject obj;
-        QJsonArray list;
-        if (format == QLatin1String(CraftingJsonFormat)) {
-            if (!object(root, path, {QStringLiteral("format"), QStringLiteral("groups")}, obj) ||
-                !array(obj.value(QStringLiteral("groups")), QStringLiteral("$.groups"), list))
-                return false;
-            file.kind = SmeltFile::Crafting;
-            file.groups.resize(list.size());
-            for (qsizetype i = 0; i < list.size(); ++i) {
-                if (!group(list.at(i), QStringLiteral("$.groups[%1]").arg(i), file.groups[i]))
-                    return false;
-            }
-            return true;
-        }
-        if (format == QLatin1String(HelpJsonFormat)) {
-            if (!object(root, path, {QStringLiteral("format"), QStringLiteral("topics")}, obj) ||
-                !array(obj.value(QStringLiteral("topics")), QStringLiteral("$.topics"), list))
-                return false;
-            file.kind = SmeltFile::Help;
-            file.topics.resize(list.size());
-            for (qsizetype i = 0; i < list.size(); ++i) {
-                if (!topic(list.at(i), QStringLiteral("$.topics[%1]").arg(i), file.topics[i]))
-                    return false;
-            }
-            return true;
-        }
-        return fail(QStringLiteral("$.format"),
-                    SmeltworkTool::tr("expected \"%1\" or \"%2\"")
-                        .arg(QLatin1String(CraftingJsonFormat), QLatin1String(HelpJsonFormat)));
+        QJsonObject o;
+        return object(root, QStringLiteral("$"), {"format", key}, o) &&
+               field(o, QStringLiteral("$"), key, out);
     }
 };
 
+// QJsonDocument keeps the last of two equal keys in an object; the import refuses them
+// instead. Returns the path of the first key that repeats in its object, or an empty string.
+// Runs on a document the parser took, so it checks nothing else, and compares keys as UTF-8
+// so that a document of a million records is not decoded twice.
+QString repeatedKey(const QByteArray &json)
+{
+    struct Open
+    {
+        bool list = false;
+        qsizetype index = 0;                     // of the element, in a list
+        bool atKey = true;                       // in an object, where the next string is a key
+        QVarLengthArray<QByteArrayView, 8> keys; // in an object; the last is the member's
+    };
+    QList<Open> open;
+    QByteArrayList unescaped; // holds the keys that were written with escapes
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (c == '{' || c == '[') {
+            open.append(Open{c == '[', 0, true, {}});
+        } else if (c == '}' || c == ']') {
+            open.removeLast();
+        } else if (c == ',') {
+            ++open.last().index;
+            open.last().atKey = true;
+        } else if (c == '"') {
+            const qsizetype start = i;
+            bool escaped = false;
+            for (++i; json.at(i) != '"'; ++i) {
+                if (json.at(i) == '\\') {
+                    escaped = true;
+                    ++i;
+                }
+            }
+            Open &here = open.last();
+            if (here.list || !here.atKey)
+                continue;
+            here.atKey = false;
+            QByteArrayView key = QByteArrayView(json).sliced(start + 1, i - start - 1);
+            if (escaped) {
+                const QByteArray quoted = '[' + json.mid(start, i + 1 - start) + ']';
+                unescaped.append(QJsonDocument::fromJson(quoted).array().at(0).toString().toUtf8());
+                key = unescaped.last();
+            }
+            const bool repeated = here.keys.contains(key);
+            here.keys.append(key);
+            if (!repeated)
+                continue;
+            QString path = QStringLiteral("$");
+            for (const Open &o : std::as_const(open)) {
+                path += o.list ? u'[' + QString::number(o.index) + u']'
+                               : u'.' + shortened(QString::fromUtf8(o.keys.last()));
+            }
+            return path;
+        }
+    }
+    return QString();
+}
+
 QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 {
+    // QJsonDocument takes an object or an array only; say what else the document holds.
+    const QJsonArray wrapped = QJsonDocument::fromJson('[' + json + ']').array();
+    if (wrapped.size() == 1)
+        return QStringLiteral("$: ") +
+               SmeltworkTool::tr("expected an object, found %1").arg(typeName(wrapped.at(0)));
     // Qt's offset lies on or just after the character that stopped the parser: near enough.
     const qsizetype offset = qBound(qsizetype(0), qsizetype(parse.offset), json.size());
     const QByteArray before = json.left(offset);
@@ -392,6 +405,46 @@ QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 }
 
 } // namespace
+
+void JsonWriter::startItem(const char *key)
+{
+    if (!m_closers.isEmpty())
+        m_text.append(m_empty ? "\n" : ",\n").append(4 * m_closers.size(), ' ');
+    if (key)
+        m_text += '"' + QByteArray(key) + "\": ";
+    m_empty = false;
+}
+
+void JsonWriter::open(char bracket, const char *key)
+{
+    startItem(key);
+    m_text += bracket;
+    m_closers += bracket == '{' ? '}' : ']';
+    m_empty = true;
+}
+
+void JsonWriter::value(const char *key, const QByteArray &json)
+{
+    startItem(key);
+    m_text += json;
+}
+
+void JsonWriter::close()
+{
+    const char closer = m_closers.back();
+    m_closers.chop(1);
+    if (!m_empty)
+        m_text.append('\n').append(4 * m_closers.size(), ' ');
+    m_text += closer;
+    m_empty = false;
+}
+
+QByteArray JsonWriter::finish()
+{
+    while (!m_closers.isEmpty())
+        close();
+    return std::move(m_text.append('\n'));
+}
 
 QByteArray jsonString(const QString &text)
 {
@@ -426,7 +479,7 @@ QByteArray jsonRecord(const HelpTopic &t)
 
 QByteArray exportJson(const SmeltFile &file)
 {
-    return file.kind == SmeltFile::Crafting ? craftingJson(file.groups) : helpJson(file.topics);
+    return std::visit([](const auto &content) { return json(content); }, file);
 }
 
 bool importJson(const QByteArray &json, SmeltFile &file, QString &error)
@@ -437,10 +490,19 @@ bool importJson(const QByteArray &json, SmeltFile &file, QString &error)
         error = syntaxError(json, parse);
         return false;
     }
+    error = repeatedKey(json);
+    if (!error.isEmpty()) {
+        error += QStringLiteral(": ") + SmeltworkTool::tr("key repeats in its object");
+        return false;
+    }
+    if (!doc.isObject()) {
+        error = QStringLiteral("$: ") +
+                SmeltworkTool::tr("expected an object, found %1").arg(typeName(doc.array()));
+        return false;
+    }
     Importer importer;
     SmeltFile read;
-    const QJsonValue root = doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array());
-    if (!importer.document(root, read)) {
+    if (!importer.document(doc.object(), read)) {
         error = importer.error;
         return false;
     }

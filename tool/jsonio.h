@@ -13,7 +13,8 @@ QByteArray exportJson(const SmeltFile &file);
 
 // Reads what exportJson() writes. On failure `error` names the JSON path of the offending
 // value ("$.groups[2].procs[0].maxQL: ...") or the line and column of a syntax error, and
-// `file` is left as it was.
+// `file` is left as it was. A key that repeats in an object is refused: JSON readers
+// disagree on which of the two counts.
 bool importJson(const QByteArray &json, SmeltFile &file, QString &error);
 
 // Single values in the same form, each on one line: a string (null for a null string),
@@ -24,6 +25,25 @@ QByteArray jsonRecord(const Proc &p);
 QByteArray jsonRecord(const ProcGroup &g);
 QByteArray jsonRecord(const HelpTopic &t);
 
-// The "format" value of each file's JSON.
-extern const char CraftingJsonFormat[];
-extern const char HelpJsonFormat[];
+// Writes the indented JSON of export and of the merge's conflicts file: each member and
+// each list element on a line of its own, four blanks deeper than its container, and an
+// empty container as {} or [].
+class JsonWriter
+{
+public:
+    // Opens an object ('{') or a list ('['), as the value of `key` in an object or, without
+    // a key, as an element of a list or the document itself.
+    void open(char bracket, const char *key = nullptr);
+    // A value already in JSON form, written as it is.
+    void value(const char *key, const QByteArray &json);
+    void close();
+    // The document, with whatever is still open closed and a line break at the end.
+    QByteArray finish();
+
+private:
+    void startItem(const char *key);
+
+    QByteArray m_text;
+    QByteArray m_closers; // one for each container open, innermost last
+    bool m_empty = true;  // the innermost container holds nothing yet
+};

@@ -4,20 +4,28 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
+#include <csignal>
 
 int main(int argc, char **argv)
 {
+#ifdef SIGPIPE
+    // A reader that went away (a closed pipe) is then a failed write the tool reports, rather
+    // than a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     installTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("smeltwork-tool"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SMELTWORK_VERSION));
-    // The loaders trace every record; the tool's output must be the dump or the JSON alone,
-    // and switching the trace off also spares formatting it.
+    // The data library traces every record; the tool's output must be the dump or the JSON
+    // alone, and switching the trace off also spares formatting it. Its warnings (a save
+    // that failed) read as the tool's own messages.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    qSetMessagePattern(QStringLiteral("smeltwork-tool: %{message}"));
 
     QFile out, err, in;
     out.open(stdout, QIODevice::WriteOnly);
-    err.open(stderr, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     in.open(stdin, QIODevice::ReadOnly);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

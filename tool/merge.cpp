@@ -56,38 +56,22 @@ int nullKind(const QString &name)
     return name.isNull() ? 1 : 0;
 }
 
-Key keyOf(const ProcGroup &g)
-{
-    return {g.name, nullKind(g.name), 0};
-}
-Key keyOf(const Proc &p)
-{
-    return {p.name, nullKind(p.name), 0};
-}
-Key keyOf(const Req &r)
-{
-    return {r.name, nullKind(r.name) | (r.type == 0 ? 0 : 2), 0};
-}
-Key keyOf(const HelpTopic &t)
-{
-    return {t.id, nullKind(t.id), 0};
-}
-
-const QString &nameOf(const ProcGroup &g)
-{
-    return g.name;
-}
-const QString &nameOf(const Proc &p)
-{
-    return p.name;
-}
-const QString &nameOf(const Req &r)
+template <typename Record> const QString &nameOf(const Record &r)
 {
     return r.name;
 }
 const QString &nameOf(const HelpTopic &t)
 {
     return t.id;
+}
+
+template <typename Record> Key keyOf(const Record &r)
+{
+    return {nameOf(r), nullKind(nameOf(r)), 0};
+}
+Key keyOf(const Req &r)
+{
+    return {r.name, nullKind(r.name) | (r.type == 0 ? 0 : 2), 0};
 }
 
 bool same(const QString &a, const QString &b)
@@ -103,17 +87,13 @@ QByteArray json(const QString &text)
 {
     return jsonString(text);
 }
-QByteArray json(quint8 number)
+template <typename Number> QByteArray json(Number number)
 {
     return QByteArray::number(number);
 }
 QByteArray json(qint8 type) // the export writes types unsigned
 {
     return QByteArray::number(quint8(type));
-}
-QByteArray json(qint32 number)
-{
-    return QByteArray::number(number);
 }
 
 // A rename keeps everything but the name.
@@ -452,39 +432,39 @@ private:
 
 } // namespace
 
-Merged<CraftingData> mergeCraftingData(const CraftingData &base, const CraftingData &ours,
-                                       const CraftingData &theirs)
+namespace {
+
+const char *listKey(const CraftingData &)
 {
-    Merger merger;
-    const Path root;
-    CraftingData merged = merger.list(base, ours, theirs, Path(&root, "groups"));
-    return {std::move(merged), std::move(merger.conflicts)};
+    return "groups";
+}
+const char *listKey(const HelpTopics &)
+{
+    return "topics";
 }
 
-Merged<HelpTopics> mergeHelpTopics(const HelpTopics &base, const HelpTopics &ours,
-                                   const HelpTopics &theirs)
-{
-    Merger merger;
-    const Path root;
-    HelpTopics merged = merger.list(base, ours, theirs, Path(&root, "topics"));
-    return {std::move(merged), std::move(merger.conflicts)};
-}
+} // namespace
 
 Merged<SmeltFile> mergeSmeltFiles(const SmeltFile &base, const SmeltFile &ours,
                                   const SmeltFile &theirs)
 {
-    Merged<SmeltFile> result;
-    result.value.kind = ours.kind;
-    if (ours.kind == SmeltFile::Crafting) {
-        Merged<CraftingData> merged = mergeCraftingData(base.groups, ours.groups, theirs.groups);
-        result.value.groups = std::move(merged.value);
-        result.conflicts = std::move(merged.conflicts);
-    } else {
-        Merged<HelpTopics> merged = mergeHelpTopics(base.topics, ours.topics, theirs.topics);
-        result.value.topics = std::move(merged.value);
-        result.conflicts = std::move(merged.conflicts);
-    }
-    return result;
+    Merger merger;
+    const Path root;
+    SmeltFile merged = std::visit(
+        [&](const auto &o) -> SmeltFile {
+            using List = std::decay_t<decltype(o)>;
+            return merger.list(std::get<List>(base), o, std::get<List>(theirs),
+                               Path(&root, listKey(o)));
+        },
+        ours);
+    return {std::move(merged), std::move(merger.conflicts)};
+}
+
+Merged<CraftingData> mergeCraftingData(const CraftingData &base, const CraftingData &ours,
+                                       const CraftingData &theirs)
+{
+    Merged<SmeltFile> merged = mergeSmeltFiles(base, ours, theirs);
+    return {std::get<CraftingData>(std::move(merged.value)), std::move(merged.conflicts)};
 }
 
 QString overfullList(const SmeltFile &file, qsizetype &size)
@@ -493,12 +473,13 @@ QString overfullList(const SmeltFile &file, qsizetype &size)
         size = count;
         return count > most;
     };
-    if (file.kind == SmeltFile::Help)
-        return over(file.topics.size(), MaxHelpTopics) ? QStringLiteral("$.topics") : QString();
-    if (over(file.groups.size(), MaxListSize))
+    if (const auto *topics = std::get_if<HelpTopics>(&file))
+        return over(topics->size(), MaxHelpTopics) ? QStringLiteral("$.topics") : QString();
+    const CraftingData &groups = std::get<CraftingData>(file);
+    if (over(groups.size(), MaxListSize))
         return QStringLiteral("$.groups");
-    for (qsizetype i = 0; i < file.groups.size(); ++i) {
-        const QList<Proc> &procs = file.groups.at(i).procs;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const QList<Proc> &procs = groups.at(i).procs;
         if (over(procs.size(), MaxListSize))
             return QStringLiteral("$.groups[%1].procs").arg(i);
         for (qsizetype j = 0; j < procs.size(); ++j) {
@@ -512,15 +493,16 @@ QString overfullList(const SmeltFile &file, qsizetype &size)
 
 QByteArray conflictsJson(const QList<MergeConflict> &conflicts)
 {
-    QByteArray out = "{\n    \"conflicts\": [";
-    for (qsizetype i = 0; i < conflicts.size(); ++i) {
-        const MergeConflict &c = conflicts.at(i);
-        out += i ? ",\n" : "\n";
-        out += "        {\n            \"path\": " + jsonString(c.path) + ",\n";
-        out += "            \"base\": " + c.base + ",\n";
-        out += "            \"ours\": " + c.ours + ",\n";
-        out += "            \"theirs\": " + c.theirs + "\n        }";
+    JsonWriter json;
+    json.open('{');
+    json.open('[', "conflicts");
+    for (const MergeConflict &c : conflicts) {
+        json.open('{');
+        json.value("path", jsonString(c.path));
+        json.value("base", c.base);
+        json.value("ours", c.ours);
+        json.value("theirs", c.theirs);
+        json.close();
     }
-    out += conflicts.isEmpty() ? "]\n}\n" : "\n    ]\n}\n";
-    return out;
+    return json.finish();
 }

@@ -2,18 +2,16 @@
 
 #include <QtEndian>
 
-bool smeltFileKind(QByteArrayView bytes, SmeltFile::Kind &kind)
+FileReport readSmeltFile(QByteArrayView bytes, SmeltFile &file)
 {
-    if (bytes.size() < 4)
-        return false;
-    const quint32 magic = qFromBigEndian<quint32>(bytes.data());
-    if (magic == CraftingMagic) {
-        kind = SmeltFile::Crafting;
-        return true;
-    }
-    if (magic == HelpMagic) {
-        kind = SmeltFile::Help;
-        return true;
-    }
-    return false;
+    if (bytes.size() >= 4 && qFromBigEndian<quint32>(bytes.data()) == HelpMagic)
+        return readHelpTopics(bytes, file.emplace<HelpTopics>());
+    return readCraftingData(bytes, file.emplace<CraftingData>());
+}
+
+SaveResult saveSmeltFile(const QString &path, const SmeltFile &file)
+{
+    if (const auto *topics = std::get_if<HelpTopics>(&file))
+        return saveFile(path, *topics, false);
+    return saveFile(path, std::get<CraftingData>(file), false);
 }

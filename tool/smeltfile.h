@@ -1,20 +1,16 @@
 #pragma once
 
 #include "smeltfiles.h"
-#include "records.h"
 
 #include <QByteArrayView>
+#include <variant>
 
 // Either of the two files, told apart by its magic number rather than by its name.
-struct SmeltFile
-{
-    enum Kind { Crafting, Help };
+using SmeltFile = std::variant<CraftingData, HelpTopics>;
 
-    Kind kind = Crafting;
-    CraftingData groups; // when kind is Crafting
-    HelpTopics topics;   // when kind is Help
-};
+// Decodes a whole file of either kind into `file`, which then holds the kind its magic
+// number announces; BadMagic for anything else, including a file too short to hold one.
+FileReport readSmeltFile(QByteArrayView bytes, SmeltFile &file);
 
-// The kind a file's first four bytes announce; false for anything else, including a file
-// too short to hold a magic number.
-bool smeltFileKind(QByteArrayView bytes, SmeltFile::Kind &kind);
+// Saves either kind atomically, without a backup.
+SaveResult saveSmeltFile(const QString &path, const SmeltFile &file);

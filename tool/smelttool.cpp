@@ -7,9 +7,14 @@
 #include "smeltfile.h"
 #include "tooltext.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -29,7 +34,7 @@ QString usageText()
         "  export FILE           write the file as JSON to standard output\n"
         "  import JSON OUTFILE   write the file that exported JSON describes to OUTFILE\n"
         "  check FILE            report what is legal in the file but looks like a mistake\n"
-        "  merge BASE OURS THEIRS\n"
+        "  merge BASE OURS THEIRS [PATH]\n"
         "                        merge two versions of a file against their common base,\n"
         "                        record by record, over OURS (a git merge driver)\n"
         "\n"
@@ -40,18 +45,316 @@ QString usageText()
         "Exit status: 0 when all is well; 1 when check found problems, a file is damaged\n"
         "(what could be read is still shown) or a merge left conflicts; 2 for bad usage, a\n"
         "file that cannot be read or is not a Smeltwork file, JSON that cannot be imported,\n"
-        "files that cannot be merged, or an output file that cannot be written.\n");
+        "files that cannot be merged, or an output file that cannot be written.\n"
+        "Only regular files, or links to them, are read or replaced: a folder, pipe, device\n"
+        "or socket is refused with status 2, and so is standard output that cannot be\n"
+        "written (a full disk, a closed pipe).\n");
 }
+
+// A data or help file as a command read it.
+struct Input
+{
+    int status = ExitFailure;
+    SmeltFile file;
+    FileReport report;
+    qint64 end = 0; // where the last record ends
+
+    QString counts() const
+    {
+        if (std::holds_alternative<HelpTopics>(file))
+            return SmeltworkTool::tr("%n topic(s)", nullptr, report.topics);
+        return SmeltworkTool::tr("%1, %2, %3")
+            .arg(SmeltworkTool::tr("%n group(s)", nullptr, report.groups),
+                 SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
+                 SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
+    }
+    // Words for the bytes after the last record, which no command shows.
+    QString trailing() const
+    {
+        return SmeltworkTool::tr("%n byte(s) after the last record, from byte %1, which no "
+                                 "record holds",
+                                 nullptr, int(qMin<qint64>(report.trailing, INT_MAX)))
+            .arg(end);
+    }
+};
+
+// What `path` names, following links, when that is neither a regular file nor nothing.
+QString notAFile(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return QString();
+    if (S_ISDIR(info.st_mode))
+        return SmeltworkTool::tr("a folder");
+    if (S_ISFIFO(info.st_mode))
+        return SmeltworkTool::tr("a named pipe");
+    if (S_ISSOCK(info.st_mode))
+        return SmeltworkTool::tr("a socket");
+    return SmeltworkTool::tr("a device");
+#else
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile())
+        return QString();
+    return info.isDir() ? SmeltworkTool::tr("a folder") : SmeltworkTool::tr("a special file");
+#endif
+}
+
+class Tool;
 
 struct Command
 {
     const char *name;
-    int arguments;
+    int operands;   // required
+    int optional;   // that may follow them
+    bool takesFile; // the option -o FILE
+    int (Tool::*run)(const QStringList &operands);
     const char *help;
 };
 
+class Tool
+{
+public:
+    Tool(QIODevice &out, QIODevice &err, QIODevice &in) : m_out(out), m_err(err), m_in(in) {}
+
+    int run(const QStringList &arguments);
+
+    int dump(const QStringList &operands)
+    {
+        const Input input = load(operands.at(0));
+        if (input.status == ExitFailure)
+            return ExitFailure;
+        m_out.write(dumpText(input.file));
+        if (input.status == ExitProblems)
+            m_out.write(SmeltworkTool::tr("(damaged file: nothing after this point could be "
+                                          "read; %1)\n")
+                            .arg(input.counts())
+                            .toUtf8());
+        return input.status;
+    }
+
+    int exportFile(const QStringList &operands)
+    {
+        const Input input = load(operands.at(0));
+        if (input.status != ExitFailure)
+            m_out.write(exportJson(input.file));
+        return input.status;
+    }
+
+    int importFile(const QStringList &operands)
+    {
+        const QString &jsonPath = operands.at(0), &outPath = operands.at(1);
+        if (!replaceable(outPath))
+            return ExitFailure;
+        QByteArray json;
+        if (jsonPath == QLatin1String("-"))
+            json = m_in.readAll();
+        else if (!read(jsonPath, json))
+            return ExitFailure;
+        SmeltFile file;
+        QString error;
+        if (!importJson(json, file, error)) {
+            const QString source =
+                jsonPath == QLatin1String("-") ? SmeltworkTool::tr("standard input") : jsonPath;
+            message(SmeltworkTool::tr("%1: %2; nothing was written").arg(source, error));
+            return ExitFailure;
+        }
+        return replace(outPath, [&] { return saveSmeltFile(outPath, file); }) ? ExitFine
+                                                                              : ExitFailure;
+    }
+
+    int check(const QStringList &operands)
+    {
+        const Input input = load(operands.at(0));
+        if (input.status == ExitFailure)
+            return ExitFailure;
+        QStringList problems;
+        if (input.status == ExitProblems)
+            problems
+                << SmeltworkTool::tr("$: damaged file, read only in part (%1)").arg(input.counts());
+        if (input.report.trailing > 0)
+            problems << QStringLiteral("$: ") + input.trailing();
+        problems += checkFile(input.file);
+        for (const QString &problem : std::as_const(problems))
+            m_out.write(problem.toUtf8() + '\n');
+        return problems.isEmpty() ? ExitFine : ExitProblems;
+    }
+
+    int merge(const QStringList &operands)
+    {
+        const QString output = m_file.isEmpty() ? operands.at(1) : m_file;
+        // Git names the file in the work tree as a fourth argument when asked to (%P): the
+        // conflicts belong beside it rather than beside git's temporary copy of ours.
+        const QString shown = operands.value(3, output);
+        const QString conflictsPath = shown + QStringLiteral(".conflicts.json");
+        if (!replaceable(output) || !replaceable(conflictsPath))
+            return ExitFailure;
+
+        // Partial data would merge as if the rest had been deleted.
+        SmeltFile files[3];
+        for (int i = 0; i < 3; ++i) {
+            Input input = load(operands.at(i));
+            if (input.status == ExitProblems)
+                message(SmeltworkTool::tr("%1: damaged; nothing was merged").arg(operands.at(i)));
+            if (input.status != ExitFine)
+                return ExitFailure;
+            files[i] = std::move(input.file);
+            if (files[i].index() != files[0].index()) {
+                message(SmeltworkTool::tr("%1 and %2 are not the same kind of file (one is a "
+                                          "data file, the other a help file); nothing was merged")
+                            .arg(operands.at(0), operands.at(i)));
+                return ExitFailure;
+            }
+        }
+
+        const Merged<SmeltFile> merged = mergeSmeltFiles(files[0], files[1], files[2]);
+        qsizetype size = 0;
+        const QString overfull = overfullList(merged.value, size);
+        if (!overfull.isEmpty()) {
+            message(SmeltworkTool::tr("%1: the merge holds %n records there, more than the file "
+                                      "can count (%2); nothing was written",
+                                      nullptr, int(size))
+                        .arg(overfull)
+                        .arg(MaxListSize));
+            return ExitFailure;
+        }
+
+        const auto saveMerged = [&] { return saveSmeltFile(output, merged.value); };
+        if (merged.conflicts.isEmpty()) {
+            if (!replace(output, saveMerged))
+                return ExitFailure;
+            if (QFile::exists(conflictsPath) && !QFile::remove(conflictsPath))
+                message(SmeltworkTool::tr("%1: left by an earlier merge, and cannot be removed")
+                            .arg(conflictsPath));
+            return ExitFine;
+        }
+        // The conflicts are written first, so that a merged file never lacks its list.
+        const QByteArray conflicts = conflictsJson(merged.conflicts);
+        const auto saveConflicts = [&] {
+            return saveAtomically(conflictsPath, false, [&](QIODevice &device) {
+                return device.write(conflicts) == conflicts.size();
+            });
+        };
+        if (!replace(conflictsPath, saveConflicts) || !replace(output, saveMerged)) {
+            QFile::remove(conflictsPath);
+            return ExitFailure;
+        }
+        for (const MergeConflict &conflict : merged.conflicts)
+            m_err.write(conflict.path.toUtf8() + ": " + conflict.summary.toUtf8() + '\n');
+        message(SmeltworkTool::tr("%1: %n conflict(s) left, each with our side's value; all are "
+                                  "listed in %2",
+                                  nullptr, int(merged.conflicts.size()))
+                    .arg(shown, conflictsPath));
+        return ExitProblems;
+    }
+
+private:
+    int runCommand(const Command &command, const QStringList &arguments);
+
+    void message(const QString &text)
+    {
+        m_err.write(QByteArray(ProgramName) + ": " + text.toUtf8() + '\n');
+    }
+
+    int usageError(const QString &text)
+    {
+        message(text);
+        m_err.write(
+            SmeltworkTool::tr("Run \"smeltwork-tool --help\" for the commands.\n").toUtf8());
+        return ExitFailure;
+    }
+
+    // Reads a whole file, or says why not. A pipe or a device is never opened for good, and a
+    // socket cannot be opened at all: each is named for what it is.
+    bool read(const QString &path, QByteArray &bytes)
+    {
+        const FileReport report = readWholeFile(path, bytes);
+        if (report.status == LoadStatus::Loaded)
+            return true;
+        const QString kind = notAFile(path);
+        if (!kind.isEmpty() || report.status == LoadStatus::NotAFile)
+            message(SmeltworkTool::tr("%1: is %2, not a file")
+                        .arg(path, kind.isEmpty() ? report.reason : kind));
+        else if (report.status == LoadStatus::Unreadable)
+            message(SmeltworkTool::tr("%1: cannot be read (%2)").arg(path, report.reason));
+        else
+            message(SmeltworkTool::tr("%1: no such file").arg(path));
+        return false;
+    }
+
+    // Reads a data or help file: ExitFailure when it cannot be read or is neither kind,
+    // ExitProblems when it is damaged, with what could be read in `file`. Bytes after the last
+    // record are said here, whatever the command.
+    Input load(const QString &path)
+    {
+        Input input;
+        QByteArray bytes;
+        if (!read(path, bytes))
+            return input;
+        if (bytes.size() < 4) {
+            message(SmeltworkTool::tr("%1: too short to be a Smeltwork file (%n byte(s))", nullptr,
+                                      int(bytes.size()))
+                        .arg(path));
+            return input;
+        }
+        input.report = readSmeltFile(bytes, input.file);
+        input.end = bytes.size() - input.report.trailing;
+        switch (input.report.status) {
+        case LoadStatus::Loaded:
+            if (input.report.trailing > 0)
+                message(path + QStringLiteral(": ") + input.trailing());
+            input.status = ExitFine;
+            break;
+        case LoadStatus::Damaged:
+            message(SmeltworkTool::tr("%1: damaged at byte %2; read as far as it goes (%3)")
+                        .arg(path)
+                        .arg(input.report.damagedAt)
+                        .arg(input.counts()));
+            input.status = ExitProblems;
+            break;
+        default:
+            message(SmeltworkTool::tr("%1: not a Smeltwork data or help file (it begins with "
+                                      "\"%2\" instead of a known magic number)")
+                        .arg(path, QString::fromLatin1(bytes.left(4).toHex(' ').toUpper())));
+        }
+        return input;
+    }
+
+    // An output is saved over a regular file or where nothing is yet: a save renames its new file
+    // over the path, which would put a file where a device or a pipe was.
+    bool replaceable(const QString &path)
+    {
+        const QString kind = notAFile(path);
+        if (!kind.isEmpty())
+            message(
+                SmeltworkTool::tr("%1: is %2, not a file; nothing was written").arg(path, kind));
+        return kind.isEmpty();
+    }
+
+    // Saves `path` through `save` and says what failed; the library's own warning line, if any,
+    // comes first.
+    bool replace(const QString &path, const std::function<SaveResult()> &save)
+    {
+        switch (save().status) {
+        case SaveStatus::Saved:
+            return true;
+        case SaveStatus::WriteFailed:
+            message(SmeltworkTool::tr("%1: writing failed; the file was left as it was").arg(path));
+            return false;
+        default:
+            message(SmeltworkTool::tr("%1: cannot be written").arg(path));
+            return false;
+        }
+    }
+
+    QIODevice &m_out;
+    QIODevice &m_err;
+    QIODevice &m_in;
+    QString m_file; // the value of -o
+};
+
 const Command Commands[] = {
-    {"dump", 1,
+    {"dump", 1, 0, false, &Tool::dump,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool dump FILE\n"
                        "\n"
@@ -59,12 +362,16 @@ const Command Commands[] = {
                        "one line for each group, process and requirement, or for each topic\n"
                        "followed by its body line by line after \"|\". Strings are quoted with\n"
                        "C-style escapes; a null string shows as null, an empty one as \"\".\n"
+                       "Characters that a terminal or a diff would not show as they are\n"
+                       "(control and format characters, line and paragraph separators, the\n"
+                       "bidirectional controls) show as \\u{XXXX}, such as \\u{202E}.\n"
                        "The output is stable, so two dumps diff well (see the git textconv\n"
                        "driver in the README).\n"
                        "\n"
                        "A damaged file is shown as far as it could be read, followed by a line\n"
-                       "saying so; the exit status is then 1.\n")},
-    {"export", 1,
+                       "saying so; the exit status is then 1. Bytes after the last record are\n"
+                       "said on standard error.\n")},
+    {"export", 1, 0, false, &Tool::exportFile,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool export FILE\n"
                        "\n"
@@ -75,19 +382,21 @@ const Command Commands[] = {
                        "same file again.\n"
                        "\n"
                        "A damaged file is exported as far as it could be read; the exit status\n"
-                       "is then 1.\n")},
-    {"import", 2,
+                       "is then 1. Bytes after the last record are said on standard error.\n")},
+    {"import", 2, 0, false, &Tool::importFile,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool import JSON OUTFILE\n"
                        "\n"
                        "Writes the data or help file described by JSON in the form that export\n"
                        "writes (its \"format\" says which) to OUTFILE. JSON \"-\" reads standard\n"
-                       "input. Invalid JSON, unknown or missing keys, values of the wrong type\n"
-                       "and values out of range (a QL above 255, a type outside 0 to 255, an id\n"
-                       "outside the 32-bit range, more than 65535 entries in a list) are\n"
-                       "refused with the path of the offending value, and nothing is written.\n"
-                       "OUTFILE is replaced only once the new file has been written in full.\n")},
-    {"check", 1,
+                       "input. Invalid JSON, a key that repeats in an object, unknown or missing\n"
+                       "keys, values of the wrong type and values out of range (a QL above 255,\n"
+                       "a type outside 0 to 255, an id outside the 32-bit range, more than 65535\n"
+                       "entries in a list) are refused with the path of the offending value,\n"
+                       "and nothing is written. OUTFILE is replaced only once the new file has\n"
+                       "been written in full, and only if it is a regular file (or a link to\n"
+                       "one).\n")},
+    {"check", 1, 0, false, &Tool::check,
      QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Usage: smeltwork-tool check FILE\n"
                        "\n"
@@ -101,20 +410,21 @@ const Command Commands[] = {
                        "  help file: an id that repeats; a sub-topic (an id with a positive\n"
                        "  fraction) before any top-level topic, which leaves it without a parent;\n"
                        "  a body whose tags are not closed.\n"
-                       "A damaged file is reported with how much of it could be read.\n"
+                       "A damaged file is reported with how much of it could be read, and bytes\n"
+                       "after the last record with where they begin.\n"
                        "\n"
                        "Exit status 0 when nothing was found, 1 when something was.\n")},
-    {"merge", 3,
+    {"merge", 3, 1, true, &Tool::merge,
      QT_TRANSLATE_NOOP(
          "SmeltworkTool",
-         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS\n"
+         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS [PATH]\n"
          "\n"
          "Merges two versions of a data file, or of a help file, against their common\n"
          "base, record by record, and writes the result over OURS, or with -o to FILE\n"
          "(OURS is then left alone). This is how git calls a merge driver, once\n"
          ".gitattributes holds lines such as \"*.dat merge=smeltwork\" and the driver\n"
          "is configured (see the README):\n"
-         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B\"\n"
+         "  git config merge.smeltwork.driver \"smeltwork-tool merge %O %A %B %P\"\n"
          "\n"
          "Records match by name: groups among the groups, processes within their group,\n"
          "requirements by name and kind (item/tool for type 0, skill for any other type)\n"
@@ -136,408 +446,125 @@ const Command Commands[] = {
          "  $.groups[3].procs[0].maxQL: base 100, ours 150, theirs 120\n"
          "The path is the one export writes, into the output as written; a record left\n"
          "out gets the position it would have taken, and an order conflict the path of\n"
-         "the list. All conflicts go to the JSON file OUTPUT.conflicts.json beside the\n"
-         "output, with the three versions of each value in export's JSON form: a whole\n"
-         "record for a record, null for a record missing on that side, the list of\n"
-         "names for an order:\n"
+         "the list. All conflicts go to the JSON file PATH.conflicts.json, or without\n"
+         "PATH to OUTPUT.conflicts.json beside the output, with the three versions of\n"
+         "each value in export's JSON form: a whole record for a record, null for a\n"
+         "record missing on that side, the list of names for an order:\n"
          "  {\"conflicts\": [{\"path\": \"$.groups[3].procs[0].maxQL\",\n"
          "                  \"base\": 100, \"ours\": 150, \"theirs\": 120}]}\n"
          "In a git merge OURS is git's temporary copy, named like .merge_file_XXXXXX at\n"
-         "the top of the work tree, and the conflicts file is named after it. Resolve\n"
-         "the conflicts in the output (with export and import, or the program). A clean\n"
-         "merge removes a conflicts file left there by an earlier one.\n"
+         "the top of the work tree; %P passes the path of the file in the work tree as\n"
+         "PATH, so that the conflicts file lands beside it. Resolve the conflicts in the\n"
+         "output (with export and import, or the program). A clean merge removes a\n"
+         "conflicts file left there by an earlier one.\n"
          "\n"
          "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
          "input that cannot be read, is damaged or is of another kind than the others, a\n"
          "merge that would put more than 65535 records in one list, or an output that\n"
-         "cannot be written; nothing is written then.\n")},
+         "cannot be written or is not a regular file; nothing is written then.\n")},
 };
 
-// Collects the loaders' warnings while a file is read, so that they reach the user as the
-// tool's own messages; the load trace is dropped.
-class LoaderMessages
+// The argument as typed of the first option the parser did not know ("--verbose", "-x").
+QString unknownOption(const QCommandLineParser &parser, const QStringList &arguments)
 {
-public:
-    LoaderMessages()
-    {
-        s_lines = &m_lines;
-        m_previous = qInstallMessageHandler(handler);
+    const QString name = parser.unknownOptionNames().value(0);
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--"))
+            break;
+        const QString typed = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (argument.startsWith(u'-') && typed.section(u'=', 0, 0) == name)
+            return argument;
     }
-    ~LoaderMessages()
-    {
-        qInstallMessageHandler(m_previous);
-        s_lines = nullptr;
-    }
-    LoaderMessages(const LoaderMessages &) = delete;
-    LoaderMessages &operator=(const LoaderMessages &) = delete;
+    return name;
+}
 
-    QStringList lines() const { return m_lines; }
+const QCommandLineOption HelpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
 
-private:
-    static void handler(QtMsgType type, const QMessageLogContext &, const QString &text)
-    {
-        if (type != QtDebugMsg && type != QtInfoMsg && s_lines)
-            s_lines->append(text);
-    }
-
-    static inline QStringList *s_lines = nullptr;
-    QStringList m_lines;
-    QtMessageHandler m_previous;
-};
-
-class Tool
+int Tool::run(const QStringList &arguments)
 {
-public:
-    Tool(QIODevice &out, QIODevice &err, QIODevice &in) : m_out(out), m_err(err), m_in(in) {}
-
-    int run(QStringList arguments)
-    {
-        if (arguments.isEmpty()) {
-            m_err.write(usageText().toUtf8());
-            return ExitFailure;
-        }
-        const QString first = arguments.takeFirst();
-        if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
-            m_out.write(usageText().toUtf8());
+    // Options before the command are the tool's, the rest the command's.
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.addOptions({HelpOption, version});
+    if (!parser.parse(QStringList(QLatin1String(ProgramName)) + arguments))
+        return usageError(
+            SmeltworkTool::tr("unknown option \"%1\"").arg(unknownOption(parser, arguments)));
+    QStringList operands = parser.positionalArguments();
+    if (parser.isSet(version)) {
+        m_out.write(QByteArray(ProgramName) + ' ' +
+                    QCoreApplication::applicationVersion().toUtf8() + '\n');
+        return ExitFine;
+    }
+    const bool helpCommand = operands.value(0) == QLatin1String("help");
+    if (helpCommand)
+        operands.removeFirst();
+    if (operands.isEmpty() || parser.isSet(HelpOption)) {
+        const bool asked = helpCommand || parser.isSet(HelpOption);
+        (asked ? m_out : m_err).write(usageText().toUtf8());
+        return asked ? ExitFine : ExitFailure;
+    }
+    for (const Command &command : Commands) {
+        if (operands.first() != QLatin1String(command.name))
+            continue;
+        if (helpCommand) {
+            m_out.write(SmeltworkTool::tr(command.help).toUtf8());
             return ExitFine;
         }
-        if (first == QLatin1String("--version")) {
-            m_out.write(QByteArray(ProgramName) + ' ' +
-                        QCoreApplication::applicationVersion().toUtf8() + '\n');
-            return ExitFine;
-        }
-        if (first == QLatin1String("help")) {
-            if (arguments.isEmpty()) {
-                m_out.write(usageText().toUtf8());
-                return ExitFine;
-            }
-            if (const Command *command = find(arguments.first())) {
-                m_out.write(SmeltworkTool::tr(command->help).toUtf8());
-                return ExitFine;
-            }
-            return usageError(SmeltworkTool::tr("unknown command \"%1\"").arg(arguments.first()));
-        }
-        const Command *command = find(first);
-        if (!command)
-            return usageError(first.startsWith(u'-')
-                                  ? SmeltworkTool::tr("unknown option \"%1\"").arg(first)
-                                  : SmeltworkTool::tr("unknown command \"%1\"").arg(first));
-        if (QLatin1String(command->name) == QLatin1String("merge"))
-            return merge(*command, arguments);
-
-        QStringList operands;
-        bool optionsEnd = false;
-        for (const QString &argument : std::as_const(arguments)) {
-            if (!optionsEnd &&
-                (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
-                m_out.write(SmeltworkTool::tr(command->help).toUtf8());
-                return ExitFine;
-            }
-            if (!optionsEnd && argument == QLatin1String("--")) {
-                optionsEnd = true;
-            } else if (!optionsEnd && argument.startsWith(u'-') && argument != QLatin1String("-")) {
-                return usageError(SmeltworkTool::tr("%1: unknown option \"%2\"")
-                                      .arg(QLatin1String(command->name), argument));
-            } else {
-                operands << argument;
-            }
-        }
-        if (operands.size() != command->arguments)
-            return usageError(
-                SmeltworkTool::tr("%1 takes %n argument(s), %2 given; see \"smeltwork-tool %1 "
-                                  "--help\"",
-                                  nullptr, command->arguments)
-                    .arg(QLatin1String(command->name))
-                    .arg(operands.size()));
-
-        const QByteArray name = command->name;
-        if (name == "dump")
-            return dump(operands.at(0));
-        if (name == "export")
-            return exportFile(operands.at(0));
-        if (name == "import")
-            return importFile(operands.at(0), operands.at(1));
-        return check(operands.at(0));
+        return runCommand(command, operands.mid(1));
     }
+    return usageError(SmeltworkTool::tr("unknown command \"%1\"").arg(operands.first()));
+}
 
-private:
-    static const Command *find(const QString &name)
-    {
-        for (const Command &command : Commands) {
-            if (name == QLatin1String(command.name))
-                return &command;
-        }
-        return nullptr;
+int Tool::runCommand(const Command &command, const QStringList &arguments)
+{
+    const QLatin1String name(command.name);
+    const QCommandLineOption file(QStringLiteral("o"), QString(), QStringLiteral("FILE"));
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(HelpOption);
+    if (command.takesFile)
+        parser.addOption(file);
+    if (!parser.parse(QStringList(QLatin1String(ProgramName)) + arguments)) {
+        const QString unknown = unknownOption(parser, arguments);
+        if (!unknown.isEmpty())
+            return usageError(SmeltworkTool::tr("%1: unknown option \"%2\"").arg(name, unknown));
+        if (command.takesFile && arguments.last() == QLatin1String("-o"))
+            return usageError(SmeltworkTool::tr("merge: -o needs a file name"));
+        return usageError(name + QStringLiteral(": ") + parser.errorText());
     }
-
-    void message(const QString &text)
-    {
-        m_err.write(QByteArray(ProgramName) + ": " + text.toUtf8() + '\n');
+    if (parser.isSet(HelpOption)) {
+        m_out.write(SmeltworkTool::tr(command.help).toUtf8());
+        return ExitFine;
     }
-
-    int usageError(const QString &text)
-    {
-        message(text);
-        m_err.write(
-            SmeltworkTool::tr("Run \"smeltwork-tool --help\" for the commands.\n").toUtf8());
-        return ExitFailure;
-    }
-
-    // Reads a data or help file. ExitFailure when it cannot be read or is neither kind;
-    // ExitProblems when it is damaged, with what could be read in `file`.
-    int load(const QString &path, SmeltFile &file, QString &damage)
-    {
-        const QFileInfo info(path);
-        QByteArray bytes;
-        if (info.isDir()) {
-            message(SmeltworkTool::tr("%1: is a folder, not a file").arg(path));
-            return ExitFailure;
-        }
-        if (readWholeFile(path, bytes).status != LoadStatus::Loaded) {
-            message(info.exists() ? SmeltworkTool::tr("%1: cannot be read").arg(path)
-                                  : SmeltworkTool::tr("%1: no such file").arg(path));
-            return ExitFailure;
-        }
-        SmeltFile::Kind kind;
-        if (!smeltFileKind(bytes, kind)) {
-            message(SmeltworkTool::tr("%1: not a Smeltwork data or help file (it begins with "
-                                      "\"%2\" instead of a known magic number)")
-                        .arg(path, QString::fromLatin1(bytes.left(4).toHex(' ').toUpper())));
-            return ExitFailure;
-        }
-
-        SmeltFile read;
-        read.kind = kind;
-        FileReport report;
-        if (kind == SmeltFile::Crafting) {
-            report = readCraftingData(bytes, read.groups);
-            damage = SmeltworkTool::tr("%1, %2, %3")
-                         .arg(SmeltworkTool::tr("%n group(s)", nullptr, report.groups),
-                              SmeltworkTool::tr("%n process(es)", nullptr, report.procs),
-                              SmeltworkTool::tr("%n requirement(s)", nullptr, report.reqs));
-        } else {
-            report = readHelpTopics(bytes, read.topics);
-            damage = SmeltworkTool::tr("%n topic(s)", nullptr, report.topics);
-        }
-        file = std::move(read);
-        if (report.status == LoadStatus::Loaded)
-            return ExitFine;
-        message(SmeltworkTool::tr("%1: damaged at byte %2; read as far as it goes (%3)")
-                    .arg(path)
-                    .arg(report.damagedAt)
-                    .arg(damage));
-        return ExitProblems;
-    }
-
-    int dump(const QString &path)
-    {
-        SmeltFile file;
-        QString damage;
-        const int status = load(path, file, damage);
-        if (status == ExitFailure)
-            return status;
-        m_out.write(dumpText(file));
-        if (status == ExitProblems)
-            m_out.write(SmeltworkTool::tr("(damaged file: nothing after this point could be "
-                                          "read; %1)\n")
-                            .arg(damage)
-                            .toUtf8());
-        return status;
-    }
-
-    int exportFile(const QString &path)
-    {
-        SmeltFile file;
-        QString damage;
-        const int status = load(path, file, damage);
-        if (status == ExitFailure)
-            return status;
-        m_out.write(exportJson(file));
-        return status;
-    }
-
-    int importFile(const QString &jsonPath, const QString &outPath)
-    {
-        QByteArray json;
-        if (jsonPath == QLatin1String("-")) {
-            json = m_in.readAll();
-        } else if (readWholeFile(jsonPath, json).status != LoadStatus::Loaded) {
-            message(QFileInfo::exists(jsonPath)
-                        ? SmeltworkTool::tr("%1: cannot be read").arg(jsonPath)
-                        : SmeltworkTool::tr("%1: no such file").arg(jsonPath));
-            return ExitFailure;
-        }
-        const QString source =
-            jsonPath == QLatin1String("-") ? SmeltworkTool::tr("standard input") : jsonPath;
-        SmeltFile file;
-        QString error;
-        if (!importJson(json, file, error)) {
-            message(SmeltworkTool::tr("%1: %2; nothing was written").arg(source, error));
-            return ExitFailure;
-        }
-
-        SaveStatus status;
-        QStringList warnings;
-        {
-            LoaderMessages writer; // the save trace is not for the tool's users
-            status =
-                (file.kind == SmeltFile::Crafting ? saveFile(outPath, file.groups, false)
-                                                  : saveFile(outPath, file.topics, false))
-                    .status;
-            warnings = writer.lines();
-        }
-        for (const QString &warning : std::as_const(warnings))
-            message(outPath + QStringLiteral(": ") + warning);
-        switch (status) {
-        case SaveStatus::Saved:
-            return ExitFine;
-        case SaveStatus::NotWritable:
-        case SaveStatus::NotAFile:
-        case SaveStatus::BackupFailed:
-            message(SmeltworkTool::tr("%1: cannot be written").arg(outPath));
-            break;
-        case SaveStatus::WriteFailed:
-            message(
-                SmeltworkTool::tr("%1: writing failed; the file was left as it was").arg(outPath));
-            break;
-        }
-        return ExitFailure;
-    }
-
-    int check(const QString &path)
-    {
-        SmeltFile file;
-        QString damage;
-        const int status = load(path, file, damage);
-        if (status == ExitFailure)
-            return status;
-        QStringList problems;
-        if (status == ExitProblems)
-            problems << SmeltworkTool::tr("$: damaged file, read only in part (%1)").arg(damage);
-        problems += checkFile(file);
-        for (const QString &problem : std::as_const(problems))
-            m_out.write(problem.toUtf8() + '\n');
-        return problems.isEmpty() ? ExitFine : ExitProblems;
-    }
-
-    // The one command with an option reads its own arguments.
-    int merge(const Command &command, const QStringList &arguments)
-    {
-        QStringList operands;
-        QString output;
-        bool optionsEnd = false;
-        for (qsizetype i = 0; i < arguments.size(); ++i) {
-            const QString &argument = arguments.at(i);
-            if (optionsEnd || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
-                operands << argument;
-            } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-                m_out.write(SmeltworkTool::tr(command.help).toUtf8());
-                return ExitFine;
-            } else if (argument == QLatin1String("--")) {
-                optionsEnd = true;
-            } else if (argument == QLatin1String("-o") && i + 1 < arguments.size()) {
-                output = arguments.at(++i);
-            } else {
-                return usageError(argument == QLatin1String("-o")
-                                      ? SmeltworkTool::tr("merge: -o needs a file name")
-                                      : SmeltworkTool::tr("%1: unknown option \"%2\"")
-                                            .arg(QLatin1String(command.name), argument));
-            }
-        }
-        if (operands.size() != command.arguments)
-            return usageError(
-                SmeltworkTool::tr("%1 takes %2 argument(s), %3 given; see \"smeltwork-tool %1 "
-                                  "--help\"")
-                    .arg(QLatin1String(command.name))
-                    .arg(command.arguments)
-                    .arg(operands.size()));
-        if (output.isEmpty())
-            output = operands.at(1);
-
-        // Partial data would merge as if the rest had been deleted.
-        SmeltFile files[3];
-        for (int i = 0; i < 3; ++i) {
-            QString damage;
-            const int status = load(operands.at(i), files[i], damage);
-            if (status == ExitProblems)
-                message(SmeltworkTool::tr("%1: damaged; nothing was merged").arg(operands.at(i)));
-            if (status != ExitFine)
-                return ExitFailure;
-            if (files[i].kind != files[0].kind) {
-                message(SmeltworkTool::tr("%1 and %2 are not the same kind of file (one is a "
-                                          "data file, the other a help file); nothing was merged")
-                            .arg(operands.at(0), operands.at(i)));
-                return ExitFailure;
-            }
-        }
-
-        const Merged<SmeltFile> merged = mergeSmeltFiles(files[0], files[1], files[2]);
-        qsizetype size = 0;
-        const QString overfull = overfullList(merged.value, size);
-        if (!overfull.isEmpty()) {
-            message(SmeltworkTool::tr("%1: the merge holds %n records there, more than the file "
-                                      "can count (%2); nothing was written",
-                                      nullptr, int(size))
-                        .arg(overfull)
-                        .arg(MaxListSize));
-            return ExitFailure;
-        }
-
-        // The conflicts are written first, so that a merged file never lacks its list.
-        const QString conflictsPath = output + QStringLiteral(".conflicts.json");
-        const QByteArray conflicts = conflictsJson(merged.conflicts);
-        SaveStatus status = SaveStatus::Saved;
-        QString failed;
-        QStringList warnings;
-        {
-            LoaderMessages writer; // the save trace is not for the tool's users
-            if (!merged.conflicts.isEmpty()) {
-                status = saveAtomically(conflictsPath, false, [&conflicts](QIODevice &device) {
-                             return device.write(conflicts) == conflicts.size();
-                         }).status;
-                failed = conflictsPath;
-            }
-            if (status == SaveStatus::Saved) {
-                status = (merged.value.kind == SmeltFile::Crafting
-                              ? saveFile(output, merged.value.groups, false)
-                              : saveFile(output, merged.value.topics, false))
-                             .status;
-                failed = output;
-                if (status != SaveStatus::Saved && !merged.conflicts.isEmpty())
-                    QFile::remove(conflictsPath);
-            }
-            warnings = writer.lines();
-        }
-        for (const QString &warning : std::as_const(warnings))
-            message(failed + QStringLiteral(": ") + warning);
-        if (status != SaveStatus::Saved) {
-            message(
-                SmeltworkTool::tr("%1: cannot be written; the merge was not saved").arg(failed));
-            return ExitFailure;
-        }
-        if (merged.conflicts.isEmpty()) {
-            if (QFile::exists(conflictsPath) && !QFile::remove(conflictsPath))
-                message(SmeltworkTool::tr("%1: left by an earlier merge, and cannot be removed")
-                            .arg(conflictsPath));
-            return ExitFine;
-        }
-        for (const MergeConflict &conflict : merged.conflicts)
-            m_err.write(conflict.path.toUtf8() + ": " + conflict.summary.toUtf8() + '\n');
-        message(SmeltworkTool::tr("%1: %n conflict(s) left, each with our side's value; all are "
-                                  "listed in %2",
-                                  nullptr, int(merged.conflicts.size()))
-                    .arg(output, conflictsPath));
-        return ExitProblems;
-    }
-
-    QIODevice &m_out;
-    QIODevice &m_err;
-    QIODevice &m_in;
-};
+    const QStringList operands = parser.positionalArguments();
+    if (operands.size() < command.operands || operands.size() > command.operands + command.optional)
+        return usageError(
+            SmeltworkTool::tr("%1 takes %n argument(s), %2 given; see \"smeltwork-tool %1 "
+                              "--help\"",
+                              nullptr, command.operands)
+                .arg(name)
+                .arg(operands.size()));
+    if (command.takesFile)
+        m_file = parser.value(file);
+    return (this->*command.run)(operands);
+}
 
 } // namespace
 
 int runSmeltworkTool(const QStringList &arguments, QIODevice &out, QIODevice &err, QIODevice &in)
 {
-    return Tool(out, err, in).run(arguments);
+    const int status = Tool(out, err, in).run(arguments);
+    // A full disk or a reader that went away shows when the output is flushed, if not before.
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (file && (!file->flush() || file->error() != QFileDevice::NoError)) {
+        err.write(QByteArray(ProgramName) + ": " +
+                  SmeltworkTool::tr("standard output: cannot be written (%1)")
+                      .arg(file->errorString())
+                      .toUtf8() +
+                  '\n');
+        return ExitFailure;
+    }
+    return status;
 }

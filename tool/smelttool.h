@@ -13,5 +13,6 @@ enum ToolExit {
 
 // Runs smeltwork-tool with `arguments` (the program name left out): results go to `out`,
 // messages to `err`, and `in` is read when the JSON file of `import` is "-".
-// The loaders' trace is not passed on; their warnings become the tool's own messages.
+// The data library's trace is left to the caller to switch off; a failed write of `out`, a
+// file device, makes the exit status ExitFailure with a message.
 int runSmeltworkTool(const QStringList &arguments, QIODevice &out, QIODevice &err, QIODevice &in);

@@ -154,5 +154,19 @@ Recovered %n topics; the rest could not be read.</numerusform>
                 <numerusform>%1: %n conflicts left, each with our side's value; all are listed in %2</numerusform>
             </translation>
         </message>
+        <message numerus="yes">
+            <source>%n byte(s) after the last record, from byte %1, which no record holds</source>
+            <translation>
+                <numerusform>%n byte after the last record, from byte %1, which no record holds</numerusform>
+                <numerusform>%n bytes after the last record, from byte %1, which no record holds</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%1: too short to be a Smeltwork file (%n byte(s))</source>
+            <translation>
+                <numerusform>%1: too short to be a Smeltwork file (%n byte)</numerusform>
+                <numerusform>%1: too short to be a Smeltwork file (%n bytes)</numerusform>
+            </translation>
+        </message>
     </context>
 </TS>
