@@ -200,23 +200,6 @@ private Q_SLOTS:
             << debug({"Groups: 65535", "* Group #0: ", "  + Procs: 65535",
                       "    * Proc #0: ", "      (Max QL: 1, Min QL: 1)", "      + Reqs: 65535"}) +
                    QStringList{"R: stopped at byte 20, kept 1/1/0/0"};
-
-        // Counts of 32,768 and more are unsigned at every level: 32,768 groups, the first
-        // with 65,535 processes, the last of them with 32,768 requirements. The file is large
-        // enough to cross any buffer.
-        CraftingData big(32768);
-        big[0].procs = QList<Proc>(65535, proc(nullptr, {}, 1, 1));
-        big[0].procs.last().reqs = QList<Req>(32768);
-        QStringList trace{"Groups: 32768", "* Group #0: ", "  + Procs: 65535"};
-        for (int j = 0; j < 65535; ++j)
-            trace << QStringLiteral("    * Proc #%1: ").arg(j) << "      (Max QL: 1, Min QL: 1)"
-                  << QStringLiteral("      + Reqs: %1").arg(j < 65534 ? 0 : 32768);
-        for (int k = 0; k < 32768; ++k)
-            trace << QStringLiteral("        * Req #%1:  - x (t=0) (id=0)").arg(k);
-        for (int i = 1; i < 32768; ++i)
-            trace << QStringLiteral("* Group #%1: ").arg(i) << "  + Procs: 0";
-        QTest::newRow("32768 and 65535 records")
-            << encodeWithQDataStream(big) << LoadStatus::Loaded << big << debug(trace << end);
     }
 
     void readsBytesIntoTree()

@@ -80,115 +80,60 @@ private Q_SLOTS:
         const auto row = [](const char *name, const Rule &rule, const char *expected) {
             QTest::newRow(name) << rule << QString::fromUtf8(expected);
         };
-        const auto editedGroup = [](ProcGroup g, const char *name) {
-            editGroup(g, name);
-            return printed(g);
+        const auto group = [](ProcGroup g, QString typed) -> Rule {
+            return [=]() mutable { return editGroup(g, typed), printed(g); };
         };
-        const auto editedReq = [](Req r, ReqFields f) {
-            editReq(r, f);
-            return printed(r);
+        const auto process = [](Proc p, ProcFields fields) -> Rule {
+            return [=]() mutable { return editProc(p, fields), printed(p); };
+        };
+        const auto req = [](Req r, ReqFields fields) -> Rule {
+            return [=]() mutable { return editReq(r, fields), printed(r); };
+        };
+        const auto added = [](ReqFields fields, bool skill) -> Rule {
+            return [=] { return printed(newReq(fields, skill)); };
         };
         row(
             "new group, nothing typed: empty, not null", [] { return printed(newGroup({})); },
             "ProcGroup(\"\", QList())");
-        row(
-            "edited group",
-            [=] {
-                return editedGroup({"Wood", {}}, "Timber");
-            },
-            "ProcGroup(\"Timber\", QList())");
-        row(
-            "cleared name",
-            [=] {
-                return editedGroup({"Wood", {}}, "");
-            },
-            "ProcGroup(\"\", QList())");
-        row(
-            "null name left empty stays null",
-            [=] {
-                return editedGroup({{}, {}}, "");
-            },
-            "ProcGroup(null, QList())");
+        row("edited group", group({"Wood", {}}, "Timber"), "ProcGroup(\"Timber\", QList())");
+        row("cleared name", group({"Wood", {}}, ""), "ProcGroup(\"\", QList())");
+        row("null name left empty stays null", group({}, ""), "ProcGroup(null, QList())");
         row(
             "new process, 300 stored as 255",
             [] {
                 return printed(newProc({"Nugget", "300", "1", false}));
             },
             "Proc(\"Nugget\", QL 1-255, QList())");
-        row(
-            "Special takes Min QL for both",
-            [] {
-                return printed(newProc({"Nugget", "200", "50", true}));
-            },
-            "Proc(\"Nugget\", QL 50-50, QList())");
-        row(
-            "edited process keeps its requirements, Min above Max as typed",
-            [] {
-                Proc p = proc("Ingot", {item("Hammer", "1", 5)});
-                editProc(p, {"Ingots", "50", "300", false});
-                return printed(p);
-            },
+        row("Special takes Min QL for both", process(proc("N"), {"N", "200", "50", true}),
+            "Proc(\"N\", QL 50-50, QList())");
+        row("Min above Max as typed, requirements kept",
+            process(proc("Ingot", {item("Hammer", "1", 5)}), {"Ingots", "50", "300", false}),
             "Proc(\"Ingots\", QL 255-50, QList(Req(\"Hammer\", x\"1\", t=0, id=5)))");
-        row(
-            "new item/tool",
-            [] {
-                return printed(newReq({"Tongs", "2", false, "55"}, false));
-            },
+        row("new item/tool", added({"Tongs", "2", false, "55"}, false),
             "Req(\"Tongs\", x\"2\", t=0, id=55)");
-        row(
-            "letters in the ID",
-            [] {
-                return printed(newReq({"Tongs", "2", false, "12ab"}, false));
-            },
+        row("letters in the ID", added({"Tongs", "2", false, "12ab"}, false),
             "Req(\"Tongs\", x\"2\", t=0, id=0)");
-        row(
-            "Fixed stores 0 whatever was typed",
-            [] {
-                return printed(newReq({"Tongs", "3", true, ""}, false));
-            },
+        row("Fixed stores 0 whatever was typed", added({"Tongs", "3", true, ""}, false),
             "Req(\"Tongs\", x\"0\", t=0, id=0)");
-        row(
-            "new skill takes no id",
-            [] {
-                return printed(newReq({"Casting", "1.5", false, "77"}, true));
-            },
+        row("new skill takes no id", added({"Casting", "1.5", false, "77"}, true),
             "Req(\"Casting\", x\"1.5\", t=1, id=0)");
-        row(
-            "unsigned text of a negative id reads back",
-            [=] {
-                return editedReq(item("Anvil", "1", -5), {"Anvil", "1", false, "4294967291"});
-            },
+        row("unsigned text of a negative id reads back",
+            req(item("Anvil", "1", -5), {"Anvil", "1", false, "4294967291"}),
             "Req(\"Anvil\", x\"1\", t=0, id=-5)");
-        row(
-            "beyond 32 bits is 0",
-            [=] {
-                return editedReq(item("Anvil", "1", 7), {"Anvil", "1", false, "4294967296"});
-            },
+        row("beyond 32 bits is 0", req(item("Anvil", "1", 7), {"Anvil", "1", false, "4294967296"}),
             "Req(\"Anvil\", x\"1\", t=0, id=0)");
-        row(
-            "skill keeps id and type",
-            [=] {
-                return editedReq(skill("Mining", "0.5", 5, 42), {"Prospecting", "0.5", false, "0"});
-            },
+        row("skill keeps id and type",
+            req(skill("Mining", "0.5", 5, 42), {"Prospecting", "0.5", false, "0"}),
             "Req(\"Prospecting\", x\"0.5\", t=5, id=42)");
-        row(
-            "null texts left empty stay null",
-            [=] {
-                return editedReq(item(nullptr, nullptr, 5), {"", "", false, "5"});
-            },
+        row("null texts left empty stay null", req(item(nullptr, nullptr, 5), {"", "", false, "5"}),
             "Req(null, xnull, t=0, id=5)");
-        row(
-            "letters open as Fixed and are stored as 0",
-            [=] {
-                return editedReq(item("Glue", "lots", 3), {"Glue", "lots", true, "3"});
-            },
+        row("letters open as Fixed and are stored as 0",
+            req(item("Glue", "lots", 3), {"Glue", "lots", true, "3"}),
             "Req(\"Glue\", x\"0\", t=0, id=3)");
         row(
             "id shown unsigned", [] { return idText(-1) + ' ' + idText(1234); }, "4294967295 1234");
         row(
-            "QL texts",
-            [] { return QString::number(qlOfText("0")) + ' ' + QString::number(qlOfText("x")); },
-            "0 0");
+            "QL texts", [] { return QString::number(qlOfText("0") + qlOfText("x")); }, "0");
         row(
             "requirement rows by name as the language sorts",
             [] {
@@ -200,11 +145,9 @@ private Q_SLOTS:
         row(
             "fixed and special",
             [] {
-                return QStringList{QString::number(isFixed(item("a", "0.0", 1))),
-                                   QString::number(isFixed(item("a", " 0.5", 1))),
-                                   QString::number(isSpecial(proc("p", {}, 120, 120))),
-                                   QString::number(isSpecial(proc("p", {}, 120, 1)))}
-                    .join(' ');
+                return QString::asprintf(
+                    "%d %d %d %d", isFixed(item("a", "0.0", 1)), isFixed(item("a", " 0.5", 1)),
+                    isSpecial(proc("p", {}, 120, 120)), isSpecial(proc("p", {}, 120, 1)));
             },
             "1 0 1 0");
     }
