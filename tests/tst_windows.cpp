@@ -608,8 +608,6 @@ private Q_SLOTS:
             "AddBtn > '7 Tab 'Intro Return", added7, "1 2 3 HLP_7 /  / SmeltworkTopicDialog / ");
         row("edit keeps the item current", three, "2", "EditBtn > End '.5 Tab Ctrl+A 'Renamed Ok",
             renamed, "1(2.5*) 3 /  / SmeltworkTopicDialog / Editing Topic: #1|Topic selected: #1");
-        row("edit, Cancel", three, "2", "EditBtn > End '.5 Cancel", same,
-            "1 2* 3 /  / SmeltworkTopicDialog / Editing Topic: #1");
         const char *deleting = "Really delete help topic \"Topic 1\" (1)? / ";
         row("delete, Yes", three, "1", "DelBtn", same.mid(1),
             qPrintable(QString("2 3 / ") + deleting + " / Deleting Topic: #0"), {"Yes"});
