@@ -17,7 +17,7 @@ namespace {
 // themselves are moved only once, into their final places.
 template <typename Record> void sortByName(QList<Record> &list)
 {
-    const bool trace = traceEnabled();
+    const Tracer trace;
     auto nameBefore = [&list](qsizetype a, qsizetype b) {
         return list.at(a).name.compare(list.at(b).name) < 0;
     };
@@ -27,19 +27,17 @@ template <typename Record> void sortByName(QList<Record> &list)
         // The first record with a greater name; records with equal names stay before it,
         // so the new one goes behind them and the sort is stable.
         const auto next = working.upper_bound(i);
-        if (trace) {
-            const QByteArray name = traceText(list.at(i).name);
-            if (next == working.end()) {
-                qDebug("%s appended.", name.constData());
-            } else {
-                qDebug("%s comes before %s (r = %d)", name.constData(),
-                       traceText(list.at(*next).name).constData(), 1);
-            }
+        if (trace.on()) {
+            const QString &name = list.at(i).name;
+            if (next == working.end())
+                trace.line(name, " appended.");
+            else
+                trace.line(name, " comes before ", list.at(*next).name, " (r = ", 1, ")");
         }
         working.emplace_hint(next, i);
     }
 
-    qDebug("List sorted, saving...");
+    traceLine("List sorted, saving...");
     QList<Record> sorted;
     sorted.reserve(list.size());
     for (const qsizetype i : working)
@@ -51,10 +49,10 @@ template <typename Record> void sortByName(QList<Record> &list)
 
 void SmeltworkAdminDialogBase::sortProcGrpList()
 {
-    qDebug("Sorting ProcGroupList:");
+    traceLine("Sorting ProcGroupList:");
     sortByName(groups);
     fillGroupList();
-    qDebug("Sorting Complete!");
+    traceLine("Sorting Complete!");
 }
 
 void SmeltworkAdminDialogBase::sortProcList()
@@ -63,8 +61,8 @@ void SmeltworkAdminDialogBase::sortProcList()
     if (g < 0)
         return; // no group, nothing to sort
     if (traceEnabled())
-        qDebug("Sorting ProcessList (%s):", traceText(groups.at(g).name).constData());
+        traceLine("Sorting ProcessList (%s):", traceText(groups.at(g).name).constData());
     sortByName(groups[g].procs);
     fillProcessList();
-    qDebug("Sorting Complete!");
+    traceLine("Sorting Complete!");
 }

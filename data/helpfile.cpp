@@ -38,20 +38,20 @@ HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
         return report;
     }
 
-    const bool trace = traceEnabled();
+    const Tracer trace;
     quint16 count = 0;
     bool intact = in.readU16(count);
-    if (intact && trace)
-        qDebug("Topics: %d", int(count));
+    if (intact && trace.on())
+        trace.line("Topics: ", int(count));
     for (int i = 0; intact && i < count; ++i) {
         HelpTopic topic;
         intact =
             in.readString(topic.id) && in.readString(topic.header) && in.readString(topic.body);
         if (!intact)
             break;
-        if (trace)
-            qDebug(" * Topic #%d: %s> \"%s\" (not displaying body...)", i,
-                   traceText(topic.id).constData(), traceText(topic.header).constData());
+        if (trace.on())
+            trace.line(" * Topic #", i, ": ", topic.id, "> \"", topic.header,
+                       "\" (not displaying body...)");
         topics.append(std::move(topic));
         ++report.topics;
     }
@@ -62,8 +62,8 @@ HelpLoadReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
                  report.topics);
         return report;
     }
-    if (trace)
-        qDebug("Finished loading help file");
+    if (trace.on())
+        trace.line("Finished loading help file");
     report.status = LoadStatus::Loaded;
     return report;
 }
@@ -73,8 +73,7 @@ bool writeHelpTopics(QIODevice &device, const HelpTopics &topics)
     // The count field would wrap and the file would read back as a different list.
     if (topics.size() > MaxHelpTopics)
         return false;
-    if (traceEnabled())
-        qDebug("Saving help file...");
+    traceLine("Saving help file...");
     QByteArray bytes;
     StreamWriter out(bytes);
     out.writeU32(HelpMagic);
@@ -99,8 +98,8 @@ SaveStatus saveHelpTopics(const QString &path, const HelpTopics &topics, bool ke
 {
     const SaveStatus status = saveAtomically(
         path, keepBackup, [&topics](QIODevice &device) { return writeHelpTopics(device, topics); });
-    if (status == SaveStatus::Saved && traceEnabled())
-        qDebug("Finished saving help file");
+    if (status == SaveStatus::Saved)
+        traceLine("Finished saving help file");
     return status;
 }
 
