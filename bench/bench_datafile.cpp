@@ -428,6 +428,35 @@ Sample qDebugLines(const CraftingData &data, bool discard)
     return time;
 }
 
+// The same lines through the buffered trace, as the loader prints them, until they are on
+// /dev/null; nothing is loaded.
+Sample bufferedLines(const CraftingData &data)
+{
+    StderrTo quiet(Sink::Null);
+    Stopwatch watch;
+    const Tracer trace;
+    trace.line("Groups: ", int(data.size()));
+    for (int i = 0; i < data.size(); ++i) {
+        const ProcGroup &g = data.at(i);
+        trace.line("* Group #", i, ": ", g.name);
+        trace.line("  + Procs: ", int(g.procs.size()));
+        for (int j = 0; j < g.procs.size(); ++j) {
+            const Proc &p = g.procs.at(j);
+            trace.line("    * Proc #", j, ": ", p.name);
+            trace.line("      (Max QL: ", int(p.maxQL), ", Min QL: ", int(p.minQL), ")");
+            trace.line("      + Reqs: ", int(p.reqs.size()));
+            for (int k = 0; k < p.reqs.size(); ++k) {
+                const Req &r = p.reqs.at(k);
+                trace.line("        * Req #", k, ": ", r.name, " - x", r.multiplier,
+                           " (t=", int(quint8(r.type)), ") (id=", int(r.id), ")");
+            }
+        }
+    }
+    trace.line("Finished loading data file");
+    flushTrace();
+    return watch.elapsed();
+}
+
 // A load or a save until its trace is on the sink: `viaQDebug` sends every line through
 // qDebug() and Qt's handler instead of the buffer.
 Sample timedLoad(const QString &path, bool trace, Sink sink = Sink::Null, bool viaQDebug = false)
@@ -557,11 +586,11 @@ struct Row
 
 void printTable(const std::vector<Row> &rows)
 {
-    std::printf("\n%-44s %9s %9s  %-26s %7s %7s %9s %-9s\n", "measurement", "wall ms", "cpu ms",
+    std::printf("\n%-52s %9s %9s  %-36s %7s %7s %9s %-9s\n", "measurement", "wall ms", "cpu ms",
                 "compared with", "wall", "cpu", "target", "met");
-    std::printf("%-44s %9s %9s  %-26s %7s %7s %9s %-9s\n", "", "(median)", "(median)", "", "ratio",
+    std::printf("%-52s %9s %9s  %-36s %7s %7s %9s %-9s\n", "", "(median)", "(median)", "", "ratio",
                 "ratio", "", "wall/cpu");
-    std::printf("%s\n", QByteArray(129, '-').constData());
+    std::printf("%s\n", QByteArray(147, '-').constData());
     auto verdict = [](bool met) { return met ? "yes" : "NO"; };
     for (const Row &row : rows) {
         const Row *baseline = row.baseline >= 0 ? &rows.at(size_t(row.baseline)) : nullptr;
@@ -582,7 +611,7 @@ void printTable(const std::vector<Row> &rows)
             met = QByteArray(verdict(row.figure.wallMs < row.maxMs)) + "/" +
                   verdict(row.figure.cpuMs < row.maxMs);
         }
-        std::printf("%-44s %9.1f %9.1f  %-26s %7s %7s %9s %-9s\n", row.what.toUtf8().constData(),
+        std::printf("%-52s %9.1f %9.1f  %-36s %7s %7s %9s %-9s\n", row.what.toUtf8().constData(),
                     row.figure.wallMs, row.figure.cpuMs,
                     baseline ? baseline->what.toUtf8().constData() : "", wallRatio.constData(),
                     cpuRatio.constData(), target.constData(), met.constData());
@@ -604,6 +633,7 @@ void benchFile(const FileSet &file, Rows &rows)
     const Figure decode = measure([&] { return readAndDecode(file.path); });
     const Figure printed = measure([&] { return fprintfTo(Sink::Null, file.data); });
     const Figure printedPipe = measure([&] { return fprintfTo(Sink::Pipe, file.data); });
+    const Figure buffered = measure([&] { return bufferedLines(file.data); });
     const Figure flushed = measure([&] { return fprintfFlushedToStderr(file.data); });
     const Figure dropped = measure([&] { return qDebugLines(file.data, true); });
     const Figure debugged = measure([&] { return qDebugLines(file.data, false); });
@@ -634,6 +664,7 @@ void benchFile(const FileSet &file, Rows &rows)
     rows.push_back({name(" save, trace on, pipe"), savePipe, printPipeRow, 2});
     rows.push_back({name(" load, trace through qDebug"), loadQDebug, printRow});
     rows.push_back({name(" save, trace through qDebug"), saveQDebug, printRow});
+    rows.push_back({name("   lines only: buffered trace"), buffered, printRow});
     rows.push_back({name("   lines only: fprintf+fflush stderr"), flushed, printRow});
     rows.push_back({name("   lines only: qDebug, handler drops"), dropped, printRow});
     rows.push_back({name("   lines only: qDebug, Qt's handler"), debugged, printRow});
@@ -651,19 +682,19 @@ void benchWindow(Rows &rows)
             close.push_back(t.close);
         }
         if (trace) {
-            rows.push_back({QStringLiteral("65,535: window shown and painted, trace on"),
+            rows.push_back({QStringLiteral("65,535: window shown and painted, trace on, piped"),
                             medianOf(window), offRow, 1.5});
-            rows.push_back({QStringLiteral("65,535: window closed, saved, trace on"),
+            rows.push_back({QStringLiteral("65,535: window closed, saved, trace on, piped"),
                             medianOf(close), offCloseRow, 3});
             continue;
         }
         offRow = int(rows.size());
-        rows.push_back({QStringLiteral("65,535: window shown and painted, trace off"),
+        rows.push_back({QStringLiteral("65,535: window shown and painted, trace off, piped"),
                         medianOf(window), -1, 0, 500});
         rows.push_back({QStringLiteral("65,535: group list opened and painted"), medianOf(popup)});
         offCloseRow = int(rows.size());
         rows.push_back(
-            {QStringLiteral("65,535: window closed, saved, trace off"), medianOf(close)});
+            {QStringLiteral("65,535: window closed, saved, trace off, piped"), medianOf(close)});
     }
 }
 

@@ -17,17 +17,19 @@ cd "$(dirname "$0")/.."
 runs=${1:-5}
 build=${2:-build}
 unset QT_LOGGING_RULES QT_MESSAGE_PATTERN
+scripts/deps.sh time # GNU time, for the program's CPU time
 cmake --build "$build" --target SmeltworkAdmin bench_datafile >/dev/null
 program=$PWD/$build/app/SmeltworkAdmin
 
 scratch=$(mktemp -d)
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and prints its number once it takes connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$scratch"' EXIT
-export DISPLAY=$display XDG_RUNTIME_DIR=$scratch/runtime
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(cat "$scratch/display") XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_datafile" --write-wide "$scratch/Smeltwork.dat"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -48,19 +50,31 @@ run() {
         (cd "$scratch/run" && env "$@" /usr/bin/time -f "%U %S" -o "$scratch/cpu" \
             "$program" >/dev/null 2>/dev/null) &
     fi
-    local app=$! window=
+    local app=$! window= polls=0
     until window=$(xdotool search --onlyvisible --name '^Smeltwork' 2>/dev/null | head -n1) &&
         [ -n "$window" ]; do
+        if ! kill -0 "$app" "$xvfb" 2>/dev/null || [ $((polls += 1)) -gt 6000 ]; then
+            echo "The program's window did not appear:" "$(cat "$scratch/cpu" 2>/dev/null)" >&2
+            return 1
+        fi
         sleep 0.005
     done
     local shown=$EPOCHREALTIME
     sleep 1 # the first paint and whatever else follows the window's mapping
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
     local close=$EPOCHREALTIME
-    xdotool key Escape
-    wait "$app"
+    timeout 10 xdotool key Escape
+    # Whichever ends first: the program, or a minute.
+    sleep 60 >/dev/null &
+    local timer=$!
+    wait -n "$app" "$timer" || true
     local end=$EPOCHREALTIME
-    echo "$shown $start $end $close $(cat "$scratch/cpu")" |
+    if kill -0 "$app" 2>/dev/null; then
+        echo "The program did not close on Escape." >&2
+        return 1
+    fi
+    kill "$timer"
+    echo "$shown $start $end $close $(tail -n 1 "$scratch/cpu")" |
         awk '{ printf "%.3f %.3f %.3f\n", $1 - $2, $3 - $4, $5 + $6 }'
 }
 
@@ -70,7 +84,7 @@ bench() {
     local name=$1
     shift
     local results=()
-    for _ in $(seq "$runs"); do results+=("$(run "$@")"); done
+    for _ in $(seq "$runs"); do results+=("$(run "$@")") || exit 1; done
     printf '%-40s %10s %10s %10s\n' "$name" \
         "$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)" \
         "$(printf '%s\n' "${results[@]}" | cut -d' ' -f2 | median)" \
