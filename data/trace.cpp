@@ -288,8 +288,9 @@ void TraceParts::print(Route route, const char *line, qsizetype size)
     }
     const std::lock_guard<std::mutex> hold(lock);
     flushLocked();
+    static const char newline = '\n';
     writeOut(line, line + size);
-    writeOut("\n", "\n" + 1);
+    writeOut(&newline, &newline + 1);
 }
 
 #else
