@@ -27,7 +27,8 @@ bool traceEnabled();
 // and on a fatal signal.
 void startTraceBuffering();
 
-// Writes out what the buffer holds.
+// Writes out what the buffer holds. Code that prints to stderr other than through Qt's
+// messages calls it first, or its text would come before trace lines printed earlier.
 void flushTrace();
 
 // One trace line, formatted as qDebug(format, ...) formats it: with Qt's printf.
