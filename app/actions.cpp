@@ -10,6 +10,7 @@
 #include "procdialog.h"
 #include "reqdialog.h"
 #include "reqrow.h"
+#include "trace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -299,7 +300,7 @@ void SmeltworkAdminDialogBase::sortProcGrpList()
     sortGroups(groups);
     fillGroupList();
     recordChange(before, {});
-    qDebug("Sorting Complete!");
+    traceLine("Sorting Complete!");
 }
 
 void SmeltworkAdminDialogBase::sortProcList()
@@ -310,7 +311,7 @@ void SmeltworkAdminDialogBase::sortProcList()
         return; // no group, nothing to sort
     fillProcessList();
     recordChange(before, {g});
-    qDebug("Sorting Complete!");
+    traceLine("Sorting Complete!");
 }
 
 void SmeltworkAdminDialogBase::recordChange(const CraftingData &before, const RecordPath &touched)

@@ -1,6 +1,7 @@
 #include "adminwindow.h"
 #include "folderlock.h"
 #include "termination.h"
+#include "trace.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    startTraceBuffering();
     QCoreApplication::setApplicationName(QStringLiteral("SmeltworkAdmin"));
     installTranslations();
     const FolderLock lock;

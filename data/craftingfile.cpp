@@ -10,44 +10,45 @@ namespace {
 // The load and save traces print the same lines; keeping them here keeps them equal.
 struct Trace
 {
-    explicit Trace(bool wanted = true) : on(wanted && traceEnabled()) {}
-    const bool on;
+    explicit Trace(bool wanted = true) : out(wanted) {}
+    const Tracer out;
 
+    bool on() const { return out.on(); }
     void groups(int count) const
     {
-        if (on)
-            qDebug("Groups: %d", count);
+        if (on())
+            out.line("Groups: ", count);
     }
     void group(int i, const QString &name) const
     {
-        if (on)
-            qDebug("* Group #%d: %s", i, traceText(name).constData());
+        if (on())
+            out.line("* Group #", i, ": ", name);
     }
     void procCount(int count) const
     {
-        if (on)
-            qDebug("  + Procs: %d", count);
+        if (on())
+            out.line("  + Procs: ", count);
     }
     void proc(int j, const QString &name) const
     {
-        if (on)
-            qDebug("    * Proc #%d: %s", j, traceText(name).constData());
+        if (on())
+            out.line("    * Proc #", j, ": ", name);
     }
     void qls(const Proc &p) const
     {
-        if (on)
-            qDebug("      (Max QL: %d, Min QL: %d)", int(p.maxQL), int(p.minQL));
+        if (on())
+            out.line("      (Max QL: ", int(p.maxQL), ", Min QL: ", int(p.minQL), ")");
     }
     void reqCount(int count) const
     {
-        if (on)
-            qDebug("      + Reqs: %d", count);
+        if (on())
+            out.line("      + Reqs: ", count);
     }
     void req(int k, const Req &r) const
     {
-        if (on)
-            qDebug("        * Req #%d: %s - x%s (t=%d) (id=%d)", k, traceText(r.name).constData(),
-                   traceText(r.multiplier).constData(), int(quint8(r.type)), int(r.id));
+        if (on())
+            out.line("        * Req #", k, ": ", r.name, " - x", r.multiplier,
+                     " (t=", int(quint8(r.type)), ") (id=", int(r.id), ")");
     }
 };
 
@@ -145,8 +146,8 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
         report.damagedAt = in.position();
         return report;
     }
-    if (trace.on)
-        qDebug("Finished loading data file");
+    if (trace.on())
+        trace.out.line("Finished loading data file");
     report.status = LoadStatus::Loaded;
     report.trailing = in.remaining();
     return report;
@@ -155,8 +156,8 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
 bool writeCraftingData(QIODevice &device, const CraftingData &data, bool traced)
 {
     const Trace trace(traced);
-    if (trace.on)
-        qDebug("Saving data file...");
+    if (trace.on())
+        trace.out.line("Saving data file...");
     // The bytes go out in chunks: a buffer the size of a large file costs a page fault for
     // every 4 KB of it, while a small one stays in the cache and is reused.
     constexpr qsizetype ChunkSize = 64 * 1024;

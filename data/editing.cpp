@@ -186,7 +186,7 @@ namespace {
 // themselves are moved only once, into their final places.
 template <typename Record> void sortByName(QList<Record> &list)
 {
-    const bool trace = traceEnabled();
+    const Tracer trace;
     auto nameBefore = [&list](qsizetype a, qsizetype b) {
         return list.at(a).name.compare(list.at(b).name) < 0;
     };
@@ -196,19 +196,17 @@ template <typename Record> void sortByName(QList<Record> &list)
         // The first record with a greater name; records with equal names stay before it,
         // so the new one goes behind them and the sort is stable.
         const auto next = working.upper_bound(i);
-        if (trace) {
-            const QByteArray name = traceText(list.at(i).name);
-            if (next == working.end()) {
-                qDebug("%s appended.", name.constData());
-            } else {
-                qDebug("%s comes before %s (r = %d)", name.constData(),
-                       traceText(list.at(*next).name).constData(), 1);
-            }
+        if (trace.on()) {
+            const QString &name = list.at(i).name;
+            if (next == working.end())
+                trace.line(name, " appended.");
+            else
+                trace.line(name, " comes before ", list.at(*next).name, " (r = ", 1, ")");
         }
         working.emplace_hint(next, i);
     }
 
-    qDebug("List sorted, saving...");
+    traceLine("List sorted, saving...");
     QList<Record> sorted;
     sorted.reserve(list.size());
     for (const qsizetype i : working)
@@ -220,7 +218,7 @@ template <typename Record> void sortByName(QList<Record> &list)
 
 void sortGroups(CraftingData &data)
 {
-    qDebug("Sorting ProcGroupList:");
+    traceLine("Sorting ProcGroupList:");
     sortByName(data);
 }
 
@@ -230,7 +228,7 @@ EditResult sortProcs(CraftingData &data, int g)
     if (!group)
         return EditResult::NoRecord;
     if (traceEnabled())
-        qDebug("Sorting ProcessList (%s):", traceText(group->name).constData());
+        traceLine("Sorting ProcessList (%s):", traceText(group->name).constData());
     sortByName(group->procs);
     return EditResult::Done;
 }
@@ -244,7 +242,7 @@ QList<int> topicParents(const HelpTopics &topics, bool traced)
     for (int i = 0; i < topics.size(); ++i) {
         const TopicIdNumber number = splitTopicId(topics.at(i).id);
         if (trace)
-            qDebug("IDTest: %.2f - %d = %.2f", number.value, number.whole, number.fraction);
+            traceLine("IDTest: %.2f - %d = %.2f", number.value, number.whole, number.fraction);
         if (number.fraction > 0 && parent >= 0) {
             parents.append(parent);
             continue;

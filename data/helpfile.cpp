@@ -34,20 +34,20 @@ FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
         return report;
     }
 
-    const bool trace = traceEnabled();
+    const Tracer trace;
     quint16 count = 0;
     bool intact = in.readU16(count);
-    if (intact && trace)
-        qDebug("Topics: %d", int(count));
+    if (intact && trace.on())
+        trace.line("Topics: ", int(count));
     for (int i = 0; intact && i < count; ++i) {
         HelpTopic topic;
         intact =
             in.readString(topic.id) && in.readString(topic.header) && in.readString(topic.body);
         if (!intact)
             break;
-        if (trace)
-            qDebug(" * Topic #%d: %s> \"%s\" (not displaying body...)", i,
-                   traceText(topic.id).constData(), traceText(topic.header).constData());
+        if (trace.on())
+            trace.line(" * Topic #", i, ": ", topic.id, "> \"", topic.header,
+                       "\" (not displaying body...)");
         topics.append(std::move(topic));
         ++report.topics;
     }
@@ -57,8 +57,8 @@ FileReport readHelpTopics(QByteArrayView bytes, HelpTopics &topics)
         report.damagedAt = in.position();
         return report;
     }
-    if (trace)
-        qDebug("Finished loading help file");
+    if (trace.on())
+        trace.line("Finished loading help file");
     report.status = LoadStatus::Loaded;
     report.trailing = in.remaining();
     return report;
@@ -69,8 +69,8 @@ bool writeHelpTopics(QIODevice &device, const HelpTopics &topics, bool traced)
     // The count field would wrap and the file would read back as a different list.
     if (topics.size() > MaxHelpTopics)
         return false;
-    if (traced && traceEnabled())
-        qDebug("Saving help file...");
+    if (traced)
+        traceLine("Saving help file...");
     QByteArray bytes;
     StreamWriter out(bytes);
     out.writeU32(HelpMagic);

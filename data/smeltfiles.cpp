@@ -80,8 +80,8 @@ SaveResult save(const QString &path, const Content &content, bool keepBackup)
     if (result.status != SaveStatus::Saved)
         qWarning("Unable to save %s: %s", QFile::encodeName(QFileInfo(path).fileName()).constData(),
                  qPrintable(result.reason));
-    else if (traceEnabled())
-        qDebug("%s", Format<Content>::saved);
+    else
+        traceLine("%s", Format<Content>::saved);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "fileboxes.h"
 #include "messagebox.h"
 #include "topicdialog.h"
+#include "trace.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -60,11 +61,11 @@ SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool
     setWindowIcon(applicationIcon());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    qDebug("Loading help data...");
+    traceLine("Loading help data...");
     loadHelpFile();
-    qDebug("Setting up GUI:");
+    traceLine("Setting up GUI:");
     buildWidgets();
-    qDebug("Connecting signals");
+    traceLine("Connecting signals");
     connectSignals();
     addShortcuts();
     fillTopicList();
@@ -74,13 +75,13 @@ SmeltworkHelpDialog::~SmeltworkHelpDialog() = default;
 
 void SmeltworkHelpDialog::buildWidgets()
 {
-    qDebug(" * TopLevel layout");
+    traceLine(" * TopLevel layout");
     HelpDialogLayout = makeLayout<QVBoxLayout>(6, 8, this);
 
-    qDebug("   + HBoxLayout");
+    traceLine("   + HBoxLayout");
     UpperRowLayout = makeLayout<QHBoxLayout>(0, 0);
 
-    qDebug("     + VBoxLayout");
+    traceLine("     + VBoxLayout");
     TopicColumnLayout = makeLayout<QVBoxLayout>(0, 0);
     buildTopicList();
     UpperRowLayout->addLayout(TopicColumnLayout);
@@ -93,13 +94,13 @@ void SmeltworkHelpDialog::buildWidgets()
 
 void SmeltworkHelpDialog::buildTopicList()
 {
-    qDebug("       + HeaderLabel");
+    traceLine("       + HeaderLabel");
     HeaderLabel = makeLabel(this, "HeaderLabel", tr("Help Topics:"));
     HeaderLabel->setFrameShape(QFrame::Panel);
     HeaderLabel->setFrameShadow(QFrame::Raised);
     TopicColumnLayout->addWidget(HeaderLabel);
 
-    qDebug("       + HeaderList");
+    traceLine("       + HeaderList");
     // The index maps an item back to its topic; the user never sees it.
     HeaderList = makeIndexedList(this, "HeaderList", {tr("Title"), tr("ID"), tr("index")}, 1,
                                  QHeaderView::ResizeToContents, IdColumn);
@@ -114,13 +115,13 @@ void SmeltworkHelpDialog::buildTopicList()
 
 void SmeltworkHelpDialog::buildBodyView()
 {
-    qDebug("     + BodyFrame");
+    traceLine("     + BodyFrame");
     BodyFrame = makeNamed<QFrame>(this, "BodyFrame");
     BodyFrame->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
     BodyFrame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     BodyFrameLayout = makeLayout<QHBoxLayout>(6, 4, BodyFrame);
 
-    qDebug("       + BodyView");
+    traceLine("       + BodyView");
     BodyView = makeNamed<BodyBrowser>(BodyFrame, "BodyView");
     BodyView->setLineWidth(1);
     // A view of the body only: a link in it is text, not a way to another page.
@@ -131,10 +132,10 @@ void SmeltworkHelpDialog::buildBodyView()
 
 void SmeltworkHelpDialog::buildActionGroup()
 {
-    qDebug("   + ActionGroup");
+    traceLine("   + ActionGroup");
     ActionGroupLayout = makeTitledRow(this, "ActionGroup", tr("Actions"), ActionGroup);
     const auto addButton = [this](const char *name, const QString &text) {
-        qDebug("     + %s", name);
+        traceLine("     + %s", name);
         QPushButton *button = makeButton(ActionGroup, name, text);
         ActionGroupLayout->addWidget(button, 0);
         return button;
@@ -148,11 +149,11 @@ void SmeltworkHelpDialog::buildActionGroup()
 
 void SmeltworkHelpDialog::buildBottomRow()
 {
-    qDebug("   + HBoxLayout");
+    traceLine("   + HBoxLayout");
     BottomRowLayout = makeLayout<QHBoxLayout>(6, 0);
     BottomRowLayout->addItem(makeExpandingSpacer());
 
-    qDebug("     + CloseBtnBtn");
+    traceLine("     + CloseBtnBtn");
     CloseBtn = makeButton(this, "CloseBtn", tr("&Close"));
     CloseBtn->setAutoDefault(true);
     CloseBtn->setDefault(true);
@@ -256,7 +257,7 @@ void SmeltworkHelpDialog::topicSelected()
     const int index = selectedTopic();
     if (index < 0)
         return;
-    qDebug("Topic selected: #%d", index);
+    traceLine("Topic selected: #%d", index);
     BodyView->setHtml(topics.at(index).body);
 }
 
@@ -286,7 +287,7 @@ void SmeltworkHelpDialog::editTopic()
     const int index = selectedTopic();
     if (index < 0)
         return;
-    qDebug("Editing Topic: #%d", index);
+    traceLine("Editing Topic: #%d", index);
     SmeltworkTopicDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     dialog.IDEdit->setText(topics.at(index).id);
     dialog.HeaderEdit->setText(topics.at(index).header);
@@ -306,7 +307,7 @@ void SmeltworkHelpDialog::deleteTopic()
     const int index = selectedTopic();
     if (index < 0)
         return;
-    qDebug("Deleting Topic: #%d", index);
+    traceLine("Deleting Topic: #%d", index);
     const HelpTopic &topic = topics.at(index);
     // One pass over both arguments, so a "%2" in the header stays as it is.
     const QString question =
@@ -327,7 +328,7 @@ void SmeltworkHelpDialog::editBody()
     const int index = selectedTopic();
     if (index < 0)
         return;
-    qDebug("Editing Body: #%d", index);
+    traceLine("Editing Body: #%d", index);
     QTreeWidgetItem *selected = HeaderList->selectedItems().constFirst();
     SmeltworkEditor editor(this, nullptr, true, smeltworkWindowFlags());
     editor.BodyEdit->setText(topics.at(index).body);
