@@ -60,9 +60,15 @@ int checkLoader(QByteArrayView input, Read read, Write write, CountsMatch counts
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    expect(write(buffer, records), "the writer takes whatever was loaded");
-    if (report.status == LoadStatus::Loaded)
+    expect(write(buffer, records, false), "the writer takes whatever was loaded");
+    if (report.status == LoadStatus::Loaded) {
         expect(input.startsWith(bytes), "a complete file saves back to its own bytes");
+        expect(report.trailing == input.size() - bytes.size(),
+               "the report counts the bytes after the last record");
+    }
+    if (report.status == LoadStatus::Damaged)
+        expect(report.damagedAt >= 4 && report.damagedAt <= input.size(),
+               "a damaged file stops inside its bytes");
 
     Records reloaded;
     expect(read(bytes, reloaded).status == LoadStatus::Loaded, "what was saved loads completely");
