@@ -25,6 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -84,23 +85,55 @@ void addSortedRows(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
     list->header()->setSectionsClickable(false);
 }
 
-// Makes the name and multiplier columns as wide as their widest text, header included.
-void fitColumns(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
+// The widest name and multiplier of one requirement list, measured as the rows are made.
+class ColumnWidths
 {
-    const QFontMetrics metrics(list->font());
-    const int padding =
-        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
-    for (const int column : {NameColumn, MultiplierColumn}) {
-        int widest = 0;
-        for (const QTreeWidgetItem *row : rows)
-            widest = std::max(widest, metrics.horizontalAdvance(row->text(column)));
-        // The first column also holds the space of the tree's root decoration.
-        const int indent =
-            column == NameColumn && list->rootIsDecorated() ? list->indentation() : 0;
-        list->header()->resizeSection(
-            column, std::max(list->header()->sectionSizeHint(column), widest + padding + indent));
+public:
+    explicit ColumnWidths(const QTreeWidget *list) : m_metrics(list->font()) { m_latin.fill(-1); }
+
+    void add(const Req &req)
+    {
+        m_name = std::max(m_name, width(req.name));
+        m_multiplier = std::max(m_multiplier, width(req.multiplier));
     }
-}
+
+    // Makes both columns as wide as their widest text, and their header.
+    void apply(QTreeWidget *list) const
+    {
+        const int padding =
+            2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        // The first column also holds the space of the tree's root decoration.
+        const int indent = list->rootIsDecorated() ? list->indentation() : 0;
+        QHeaderView *header = list->header();
+        header->resizeSection(
+            NameColumn, std::max(header->sectionSizeHint(NameColumn), m_name + padding + indent));
+        header->resizeSection(MultiplierColumn, std::max(header->sectionSizeHint(MultiplierColumn),
+                                                         m_multiplier + padding));
+    }
+
+private:
+    // Laying a text out costs far more than adding up its characters' advances, which for
+    // Latin-1 text is never less than the laid-out width (kerning and ligatures only take
+    // width away). Any other text is laid out.
+    int width(const QString &text)
+    {
+        int sum = 0;
+        for (const QChar c : text) {
+            if (c.unicode() >= 0x100)
+                return m_metrics.horizontalAdvance(text);
+            int &advance = m_latin[c.unicode()];
+            if (advance < 0)
+                advance = m_metrics.horizontalAdvance(c);
+            sum += advance;
+        }
+        return sum;
+    }
+
+    QFontMetrics m_metrics;
+    std::array<int, 0x100> m_latin;
+    int m_name = 0;
+    int m_multiplier = 0;
+};
 
 } // namespace
 
@@ -324,15 +357,19 @@ void SmeltworkAdminDialogBase::fillReqLists()
     SkillsList->clear();
     QList<QTreeWidgetItem *> items;
     QList<QTreeWidgetItem *> skills;
+    ColumnWidths itemWidths(ItemsList), skillWidths(SkillsList);
     if (const int p = currentProc(); p >= 0) {
         const QList<Req> &reqs = groups.at(currentGroup()).procs.at(p).reqs;
-        for (int k = 0; k < reqs.size(); ++k)
-            (reqs.at(k).type == 0 ? items : skills).append(new ReqRow(reqs.at(k), k));
+        for (int k = 0; k < reqs.size(); ++k) {
+            const bool item = reqs.at(k).type == 0;
+            (item ? items : skills).append(new ReqRow(reqs.at(k), k));
+            (item ? itemWidths : skillWidths).add(reqs.at(k));
+        }
     }
     addSortedRows(ItemsList, items);
     addSortedRows(SkillsList, skills);
-    fitColumns(ItemsList, items);
-    fitColumns(SkillsList, skills);
+    itemWidths.apply(ItemsList);
+    skillWidths.apply(SkillsList);
 }
 
 void SmeltworkAdminDialogBase::showRecord(const RecordPath &path)
