@@ -251,6 +251,14 @@ QStringList run(QWidget *window, const QString &steps)
     return opened;
 }
 
+QByteArray testData(const QString &name)
+{
+    QFile file(QStringLiteral(SMELT_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read test data %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
 QByteArray fromHex(const char *hex)
 {
     QByteArray clean(hex);

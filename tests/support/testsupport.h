@@ -84,5 +84,8 @@ private:
 // text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]".
 QStringList run(QWidget *window, const QString &steps);
 
+// A file of tests/data/.
+QByteArray testData(const QString &name);
+
 // Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored.
 QByteArray fromHex(const char *hex);
