@@ -5,11 +5,6 @@
 #include "craftingfile.h"
 #include "testsupport.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QProcess>
-#include <QTest>
-
 bool requestWindowClose(const QString &window); // below the test: Xlib's macros clash with Qt's
 
 namespace {

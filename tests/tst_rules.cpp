@@ -8,7 +8,6 @@
 #include "testsupport.h"
 
 #include <QLocale>
-#include <QTest>
 #include <functional>
 
 namespace {
@@ -252,7 +251,7 @@ private Q_SLOTS:
             return;
         }
         QTEST(shape(tree), "sorted");
-        QCOMPARE(capture.debugLines(), trace << "List sorted, saving...");
+        QCOMPARE(capture.lines("D: "), trace << "List sorted, saving...");
     }
 
     // Ids in list order -> each topic's parent ("-" for the top level) and the IDTest lines:
@@ -294,7 +293,7 @@ private Q_SLOTS:
             parents << (parent < 0 ? QStringLiteral("-") : QString::number(parent));
         QTEST(parents.join(' '), "parents");
         if (!idTest.isEmpty())
-            QCOMPARE(capture.debugLines().join('|').remove(QStringLiteral("IDTest: ")), idTest);
+            QCOMPARE(capture.lines("D: ").join('|').remove(QStringLiteral("IDTest: ")), idTest);
     }
 
     // "query -> total: places listed"; at most 3 are listed, all are counted.

@@ -5,11 +5,7 @@
 #include "testsupport.h"
 #include "translations.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QLoggingCategory>
-#include <QProcess>
-#include <QTest>
 #include <climits>
 #include <functional>
 #include <sys/stat.h>

@@ -12,7 +12,6 @@
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QTemporaryFile>
-#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <sys/wait.h>

@@ -11,17 +11,13 @@
 #include "translations.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolTip>
@@ -37,6 +33,7 @@ class AdminWindow : public SmeltworkAdminDialog
 {
 public:
     AdminWindow() : SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags()) {}
+    using SmeltworkAdminDialogBase::fillGroupList;
     using SmeltworkAdminDialogBase::selectAction;
 };
 
@@ -364,34 +361,21 @@ private Q_SLOTS:
                                                           : w.ActionBtn;
         TraceCapture trace;
         QCOMPARE(run(&w, button->objectName() + " > " + c.steps), c.opened);
-        QCOMPARE(trace.debugLines(), c.trace);
+        QCOMPARE(trace.lines("D: "), c.trace);
         QCOMPARE(s.boxes.shown(), c.boxes);
         CraftingData expected = c.start;
         if (c.change)
             c.change(expected);
         QCOMPARE(w.data(), expected);
-        // A requirement's process stays current; the lists show the tree: all groups, the
-        // current group's processes, the current process's requirements on their tab.
+        // A requirement's process stays current, and the lists show what a full refill there
+        // would show.
         QCOMPARE(w.ProcessList->currentText(),
                  c.kind >= Item ? c.path.section('/', 1, 1) : w.ProcessList->currentText());
-        const int g = w.ProcGroupList->currentIndex(), p = w.ProcessList->currentIndex();
-        QStringList names[4], lists[4];
-        for (const ProcGroup &group : w.data())
-            names[0] << group.name;
-        for (const Proc &proc : g >= 0 ? w.data()[g].procs : QList<Proc>())
-            names[1] << proc.name;
-        for (const Req &req : p >= 0 ? w.data()[g].procs[p].reqs : QList<Req>())
-            names[req.type ? 3 : 2] << req.name;
-        const QAbstractItemModel *const models[] = {w.ProcGroupList->model(),
-                                                    w.ProcessList->model(), w.ItemsList->model(),
-                                                    w.SkillsList->model()};
-        for (int l = 0; l < 4; ++l) {
-            for (int i = 0; i < models[l]->rowCount(); ++i)
-                lists[l] << models[l]->index(i, 0).data().toString();
-            if (l > 1)
-                std::sort(names[l].begin(), names[l].end(), reqNameBefore);
-            QCOMPARE(lists[l], names[l]);
-        }
+        const QString after = levels(w);
+        const RecordPath at{w.ProcGroupList->currentIndex(), w.ProcessList->currentIndex()};
+        w.fillGroupList();
+        w.showRecord(at);
+        QCOMPARE(levels(w), after);
     }
 
     // The run as main() makes it: the data file (null: none) loaded and any box shown before
@@ -504,7 +488,7 @@ private Q_SLOTS:
                                             : contents);
         }
         QTEST(files, "files");
-        QStringList printed = trace.warningLines();
+        QStringList printed = trace.lines("W: ");
         printed.removeIf([](const QString &line) { return line.startsWith("This plugin"); });
         QTEST(printed, "warnings");
     }
@@ -576,7 +560,7 @@ private Q_SLOTS:
         QVERIFY(find->isVisible() && find->FindEdit->hasFocus());
         run(find, "Escape");
         QTRY_VERIFY(!find->isVisible());
-        QCOMPARE(trace.debugLines(), QStringList());
+        QCOMPARE(trace.lines("D: "), QStringList());
     }
 
     // Delete a group (answered Yes), sort the groups, undo twice, redo, undo and redo by keys:
@@ -600,7 +584,7 @@ private Q_SLOTS:
         expected.removeAt(1);
         QCOMPARE(w.data(), expected);
         QCOMPARE(w.ProcGroupList->currentText(), QStringLiteral("Empty"));
-        QVERIFY(trace.debugLines().isEmpty() && s.boxes.shown().size() == 1);
+        QVERIFY(trace.lines("D: ").isEmpty() && s.boxes.shown().size() == 1);
         run(&w, "Alt+P"); // the mnemonics still answer
         QTRY_COMPARE(QApplication::focusWidget(), w.ProcessList);
         w.saveData();
@@ -673,7 +657,7 @@ private Q_SLOTS:
                               list->visualItemRect(list->findItems(selected, {}, 1)[0]).center());
         TraceCapture trace;
         const QStringList opened = run(&window, steps);
-        QStringList printed = trace.debugLines().filter(QRegularExpression("^(?!IDTest)"));
+        QStringList printed = trace.lines("D: ").filter(QRegularExpression("^(?!IDTest)"));
         QTEST(QStringList(
                   {shape(window), boxes.shown().join('|'), opened.join('|'), printed.join('|')})
                   .join(" / "),
@@ -693,26 +677,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<HelpTopics>("saved");
         QTest::addColumn<QStringList>("printed");
-        const QStringList built =
-            QString(testData("help-window-built.txt")).split('\n', Qt::SkipEmptyParts);
-        const QStringList saving{"D: Saving help file...", "D: Finished saving help file"};
+        const auto golden = [](const char *name) {
+            return QString(testData(name)).split('\n', Qt::SkipEmptyParts);
+        };
         const QString kept = "W: Kept the old file as Smeltwork.hlp.bak";
-        QTest::newRow("no file, Close") << QByteArray() << "CloseBtn" << HelpTopics()
-                                        << QStringList{"D: Loading help data..."} + built + saving;
+        const QString firstSave = "The old file will be kept as Smeltwork.hlp.bak at the first "
+                                  "save (Ctrl+S, or when the window closes).";
+        QTest::newRow("no file, Close")
+            << QByteArray() << "CloseBtn" << HelpTopics() << golden("help-run-no-file.txt");
         const HelpTopics latin{{"1.1 Äxte Ω", "Ω", ""}};
         QTest::newRow("a name outside Latin-1, Escape")
-            << helpFile(latin) << "Escape" << latin
-            << QStringList{"D: Loading help data...", "D: Topics: 1",
-                           "D:  * Topic #0: 1.1 Äxte ?> \"?\" (not displaying body...)",
-                           "D: Finished loading help file"} +
-                   built + QStringList{"D: IDTest: 1.10 - 1 = 0.10"} + saving;
+            << helpFile(latin) << "Escape" << latin << golden("help-run-latin.txt");
         QTest::newRow("the data file, the close button")
             << fromHex("2AE510A4 0000") << "AddBtn close > Tab 'Intro Ok"
             << HelpTopics{{"HLP_", "Intro", QString()}}
             << QStringList{"W: BAD MAGIC NUMBER!",
                            "I: Unable to load help file: Format not recognized | The window "
-                           "starts empty. The old file will be kept as Smeltwork.hlp.bak at the "
-                           "first save (Ctrl+S, or when the window closes).",
+                           "starts empty. " +
+                               firstSave,
                            kept};
         QTest::newRow("damaged")
             << helpFile(topicsWithIds({"1", "1.1", "2"})).chopped(3) << "CloseBtn"
@@ -720,9 +702,8 @@ private Q_SLOTS:
             << QStringList{"W: Help file damaged at byte 166: kept 2 topics",
                            "I: The help file is damaged: it ends early or holds impossible "
                            "lengths.\nRecovered 2 topics; the rest could not be read. | The "
-                           "window starts with what was recovered. The old file will be kept as "
-                           "Smeltwork.hlp.bak at the first save (Ctrl+S, or when the window "
-                           "closes).",
+                           "window starts with what was recovered. " +
+                               firstSave,
                            kept};
         const HelpTopics full(MaxHelpTopics, {"1", "x", QString()});
         QTest::newRow("65,535 topics, one more refused")

@@ -6,13 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -25,16 +23,6 @@ void captureHandler(QtMsgType type, const QMessageLogContext &, const QString &t
         return;
     const char *prefix = type == QtDebugMsg ? "D: " : type == QtInfoMsg ? "I: " : "W: ";
     capturedLines->append(QLatin1String(prefix) + text);
-}
-
-QStringList stripped(const QStringList &lines, const QString &prefix)
-{
-    QStringList out;
-    for (const QString &line : lines) {
-        if (line.startsWith(prefix))
-            out.append(line.mid(prefix.size()));
-    }
-    return out;
 }
 } // namespace
 
@@ -51,25 +39,14 @@ TraceCapture::~TraceCapture()
     capturedLines = m_outer;
 }
 
-QStringList TraceCapture::lines() const
+QStringList TraceCapture::lines(const QString &prefix) const
 {
-    return capturedLines ? *capturedLines : QStringList();
-}
-
-QStringList TraceCapture::debugLines() const
-{
-    return stripped(lines(), QStringLiteral("D: "));
-}
-
-QStringList TraceCapture::warningLines() const
-{
-    return stripped(lines(), QStringLiteral("W: "));
-}
-
-void TraceCapture::clear()
-{
-    if (capturedLines)
-        capturedLines->clear();
+    QStringList out;
+    for (const QString &line : *capturedLines) {
+        if (line.startsWith(prefix))
+            out.append(line.mid(prefix.size()));
+    }
+    return out;
 }
 
 ScratchFolder::ScratchFolder() : m_previous(QDir::currentPath())
@@ -91,20 +68,15 @@ ScratchFolder::~ScratchFolder()
 
 void ScratchFolder::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    QFile file(filePath(name));
+    QFile file(m_dir.filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write test file %s", qPrintable(file.fileName()));
 }
 
 QByteArray ScratchFolder::readFile(const QString &name) const
 {
-    QFile file(filePath(name));
+    QFile file(m_dir.filePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool ScratchFolder::exists(const QString &name) const
-{
-    return QFile::exists(filePath(name));
 }
 
 struct BoxScript::Script

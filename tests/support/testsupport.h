@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
+// What nearly every test uses comes with this header.
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtMessageHandler>
 #include <functional>
 
@@ -21,11 +23,8 @@ public:
     TraceCapture(const TraceCapture &) = delete;
     TraceCapture &operator=(const TraceCapture &) = delete;
 
-    QStringList lines() const;
-    // The lines of one stream only, without their prefix.
-    QStringList debugLines() const;
-    QStringList warningLines() const;
-    void clear();
+    // All lines, or those of one stream ("D: ", "W: ", "I: ") without their prefix.
+    QStringList lines(const QString &prefix = {}) const;
 
 private:
     QtMessageHandler m_previous;
@@ -42,10 +41,8 @@ public:
     ScratchFolder &operator=(const ScratchFolder &) = delete;
 
     QString path() const { return m_dir.path(); }
-    QString filePath(const QString &name) const { return m_dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes) const;
     QByteArray readFile(const QString &name) const;
-    bool exists(const QString &name) const;
 
 private:
     QTemporaryDir m_dir;
