@@ -230,10 +230,3 @@ QByteArray testData(const QString &name)
         qFatal("cannot read test data %s", qPrintable(file.fileName()));
     return file.readAll();
 }
-
-QByteArray fromHex(const char *hex)
-{
-    QByteArray clean(hex);
-    clean.replace(' ', "").replace('.', "").replace("\xc2\xb7", "");
-    return QByteArray::fromHex(clean);
-}

@@ -18,10 +18,9 @@ class QWidget;
 class TraceCapture
 {
 public:
+    Q_DISABLE_COPY(TraceCapture)
     TraceCapture();
     ~TraceCapture();
-    TraceCapture(const TraceCapture &) = delete;
-    TraceCapture &operator=(const TraceCapture &) = delete;
 
     // All lines, or those of one stream ("D: ", "W: ", "I: ") without their prefix.
     QStringList lines(const QString &prefix = {}) const;
@@ -35,10 +34,9 @@ private:
 class ScratchFolder
 {
 public:
+    Q_DISABLE_COPY(ScratchFolder)
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
 
     QString path() const { return m_dir.path(); }
     void writeFile(const QString &name, const QByteArray &bytes) const;
@@ -60,8 +58,7 @@ public:
     explicit BoxScript(const QStringList &answers = {},
                        const std::function<void(const QString &)> &beforeAnswer = {});
     ~BoxScript();
-    BoxScript(const BoxScript &) = delete;
-    BoxScript &operator=(const BoxScript &) = delete;
+    Q_DISABLE_COPY(BoxScript)
 
     QStringList shown() const;
 
@@ -84,5 +81,9 @@ QStringList run(QWidget *window, const QString &steps);
 // A file of tests/data/.
 QByteArray testData(const QString &name);
 
-// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored.
-QByteArray fromHex(const char *hex);
+// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored, as every
+// character that is no hex digit is.
+inline QByteArray fromHex(const char *hex)
+{
+    return QByteArray::fromHex(hex);
+}
