@@ -82,7 +82,8 @@ private Q_SLOTS:
         }
         const auto run = [&] {
             CraftingData data;
-            readCraftingData(encodeWithQDataStream(tree).chopped(cut), data);
+            folder.writeFile("Smeltwork.dat", encodeWithQDataStream(tree).chopped(cut));
+            loadFile(craftingFilePath(), data); // a damaged file warns after the lines read
             saveFile(craftingFilePath(), data, false);
             SmeltworkAdminDialog window;
             window.SortGrpBtn->click();
