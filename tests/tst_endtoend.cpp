@@ -28,8 +28,7 @@ QByteArray saved(const CraftingData &tree, QStringList *trace = nullptr)
     const TraceCapture capture;
     writeCraftingData(buffer, tree);
     if (trace)
-        *trace += capture.lines().replaceInStrings(QRegularExpression("^[DW]: "), "") +
-                  QStringList{"Finished saving data file"};
+        *trace += capture.lines("D: ") + QStringList{"Finished saving data file"};
     return buffer.data();
 }
 
@@ -50,23 +49,20 @@ class EndToEndTest : public QObject
 
     // Steps: "key K..." presses keys in the focused window, "type TEXT" types, "close" asks
     // the window to close as a window manager's close button does, "kill" kills the program
-    // and starts it again, "window" waits for another
-    // window of the program to be on top (one opened or one uncovered) and focuses it: Xvfb
-    // has no window manager to do that.
+    // and starts it again, "window" waits for another window of the program to be on top (one
+    // opened or one uncovered) and focuses it: Xvfb has no window manager to do that.
     bool runStep(const QString &step, QString &window)
     {
         const QString verb = step.section(' ', 0, 0), rest = step.section(' ', 1);
         if (verb == "window") {
             const QString pid = QString::number(m_program.processId()), before = window;
-            const bool found = QTest::qWaitFor(
-                [&] {
-                    QString shown;
-                    xdotool({"search", "--onlyvisible", "--pid", pid, "--name", "^Smeltwork"},
-                            &shown);
-                    window = shown.section('\n', -1);
-                    return !window.isEmpty() && window != before;
-                },
-                10000);
+            const auto shown = [&] {
+                QString found;
+                xdotool({"search", "--onlyvisible", "--pid", pid, "--name", "^Smeltwork"}, &found);
+                window = found.section('\n', -1);
+                return !window.isEmpty() && window != before;
+            };
+            const bool found = QTest::qWaitFor(shown, 10000);
             return found && xdotool({"windowfocus", "--sync", window});
         }
         if (verb == "close")
@@ -112,47 +108,37 @@ private Q_SLOTS:
         m_program.waitForFinished(5000);
     }
 
+    // Steps separated by ", " (see runStep()) -> the tree saved, and the trace lines between
+    // those of the load and of the save.
     void userSession_data()
     {
-        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<CraftingData>("after");
-        QTest::addColumn<QStringList>("between"); // lines between the load trace and the save's
-        QTest::newRow("Escape") << QStringList{"key Escape"} << start << QStringList();
-        QTest::newRow("close request") << QStringList{"close"} << start << QStringList();
+        QTest::addColumn<QStringList>("between");
+        QTest::newRow("Escape") << "key Escape" << start << QStringList();
+        QTest::newRow("close request") << "close" << start << QStringList();
         // Tab reaches the Sort button beside the group list. Names compare by character code.
         QTest::newRow("sort the groups")
-            << QStringList{"key Tab space alt+x"} << CraftingData{start[2], start[0], start[1]}
+            << "key Tab space alt+x" << CraftingData{start[2], start[0], start[1]}
             << QStringList{"Sorting ProcGroupList:", "Tools appended.",
                            "Öfen appended.",         "Alloys comes before Tools (r = 1)",
                            "List sorted, saving...", "Sorting Complete!"};
         // Three steps back along the tab order reach the action button, Add a Process Group.
+        const QString add = "key shift+Tab shift+Tab shift+Tab space, window, type Casting, "
+                            "key Return, window, ";
         QTest::newRow("add a group")
-            << QStringList{"key shift+Tab shift+Tab shift+Tab space",
-                           "window",
-                           "type Casting",
-                           "key Return",
-                           "window",
-                           "key alt+x"}
-            << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
+            << add + "key alt+x" << (CraftingData(start) << ProcGroup{"Casting", {}})
+            << QStringList();
         // Killed a moment after a change, the program offers it again when it next starts;
         // only the run after the restart is traced.
         QTest::newRow("killed, then restored")
-            << QStringList{"key shift+Tab shift+Tab shift+Tab space",
-                           "window",
-                           "type Casting",
-                           "key Return",
-                           "window",
-                           "kill",
-                           "window",
-                           "key alt+y",
-                           "window",
-                           "key alt+x"}
+            << add + "kill, window, key alt+y, window, key alt+x"
             << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
     }
 
     void userSession()
     {
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         QFETCH(CraftingData, after);
         QFETCH(QStringList, between);
         const ScratchFolder folder;
@@ -163,7 +149,7 @@ private Q_SLOTS:
             const TraceCapture capture;
             CraftingData loaded;
             readCraftingData(steps.contains("kill") ? saved(after) : bytes, loaded);
-            trace = capture.lines().replaceInStrings(QRegularExpression("^D: "), "") + between;
+            trace = capture.lines("D: ") + between;
         }
         const QByteArray file = saved(after, &trace);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -183,10 +169,8 @@ private Q_SLOTS:
         QVERIFY(m_program.waitForStarted());
 
         QString window;
-        steps.prepend("window");
-        for (int i = 0; i < steps.size(); ++i)
-            QVERIFY2(runStep(steps[i], window),
-                     qPrintable(QString("step %1 failed: %2").arg(i).arg(steps[i])));
+        for (const QString &step : ("window, " + steps).split(", "))
+            QVERIFY2(runStep(step, window), qPrintable("step failed: " + step));
         QVERIFY2(m_program.waitForFinished(15000), "the program did not end");
         QCOMPARE(m_program.exitStatus() == QProcess::NormalExit ? m_program.exitCode() : -1, 0);
 

@@ -41,13 +41,6 @@ QByteArray topicsJson(int count)
            QByteArray(R"({"id":"1","header":"","body":null},)").repeated(count).chopped(1) + "]}";
 }
 
-// An expected output in tests/data/tool/.
-QByteArray golden(const QString &name)
-{
-    QFile file(QStringLiteral(SMELT_TEST_DATA "/tool/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
-}
-
 void save(const QString &name, const SmeltFile &file)
 {
     QVERIFY(saveSmeltFile(name, file).status == SaveStatus::Saved);
@@ -216,7 +209,7 @@ private Q_SLOTS:
         for (int i = 0; i < 12; ++i)
             topics.append({text(ids[i]), "Header", bodies[i]});
         QCOMPARE((checkFile(data) + checkFile(topics)).join(u'\n') + u'\n',
-                 QString::fromUtf8(golden("check-rules.txt")));
+                 QString::fromUtf8(testData("tool/check-rules.txt")));
     }
 
     // Arguments -> exit status, a line on standard error (after "smeltwork-tool: ")
@@ -283,10 +276,7 @@ private Q_SLOTS:
             "written");
         row("import - fresh.dat", 2,
             "standard input: near line 1, column 1: illegal value; nothing was written");
-        row("export tiny.hlp", 0, "",
-            "{\n    \"format\": \"smeltwork-help\",\n    \"topics\": [\n        {\n"
-            "            \"id\": null,\n            \"header\": \"\",\n"
-            "            \"body\": \"a\\\"\\\\\\n\\u0001\"\n        }\n    ]\n}\n");
+        row("export tiny.hlp", 0, "", "@");
         row("import clean.json link.hlp", 0, ""); // written through the link
         row("dump link.hlp", 0, "", "Smeltwork help file\ntopic \"1\" header \"\"\n  body null\n");
 
@@ -314,7 +304,7 @@ private Q_SLOTS:
         QFETCH(QString, err);
         QFETCH(QByteArray, out);
         if (out == "@") // the whole output, as in the file named after the arguments
-            out = golden(QString(arguments).replace(u' ', u'-') + ".txt");
+            out = testData("tool/" + QString(arguments).replace(u' ', u'-') + ".txt");
         const QStringList files = QDir().entryList(QDir::Files | QDir::System);
         const Result result = run(arguments.split(u' ', Qt::SkipEmptyParts));
         QTEST(result.exitCode, "exitCode");
@@ -468,7 +458,7 @@ private Q_SLOTS:
         save("expected", edited([&](T t) { ours(t), req(t); }));
         QCOMPARE(repo.readFile("data/Smeltwork.dat"), repo.readFile("expected"));
         QCOMPARE(repo.readFile("data/Smeltwork.dat.conflicts.json"),
-                 golden("merge-conflicts.json"));
+                 testData("tool/merge-conflicts.json"));
     }
 };
 
