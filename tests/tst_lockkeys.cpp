@@ -66,11 +66,10 @@ int main(int argc, char **argv)
     // outlive the connections that come and go.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsSet("SMELT_IN_XVFB")) {
         qputenv("SMELT_IN_XVFB", "1");
-        std::vector<char *> args{const_cast<char *>("xvfb-run"), const_cast<char *>("-a"),
-                                 const_cast<char *>("-s"), const_cast<char *>("-noreset")};
-        args.insert(args.end(), argv, argv + argc);
-        args.push_back(nullptr);
-        execvp(args[0], args.data()); // returns only when xvfb-run cannot be started
+        std::vector<const char *> args{"xvfb-run", "-a", "-s", "-noreset"};
+        args.insert(args.end(), argv, argv + argc + 1); // with the null that ends argv
+        // Returns only when xvfb-run cannot be started.
+        execvp(args[0], const_cast<char *const *>(args.data()));
     }
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         noXServer = "DISPLAY is not set and xvfb-run could not be started";

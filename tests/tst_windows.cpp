@@ -664,17 +664,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<HelpTopics>("saved");
         QTest::addColumn<QStringList>("printed");
-        const auto golden = [](const char *name) {
-            return QString(testData(name)).split('\n', Qt::SkipEmptyParts);
-        };
         const QString kept = "W: Kept the old file as Smeltwork.hlp.bak";
         const QString firstSave = "The old file will be kept as Smeltwork.hlp.bak at the first "
                                   "save (Ctrl+S, or when the window closes).";
         QTest::newRow("no file, Close")
-            << QByteArray() << "CloseBtn" << HelpTopics() << golden("help-run-no-file.txt");
+            << QByteArray() << "CloseBtn" << HelpTopics() << testDataLines("help-run-no-file.txt");
         const HelpTopics latin{{"1.1 Äxte Ω", "Ω", ""}};
         QTest::newRow("a name outside Latin-1, Escape")
-            << helpFile(latin) << "Escape" << latin << golden("help-run-latin.txt");
+            << helpFile(latin) << "Escape" << latin << testDataLines("help-run-latin.txt");
         QTest::newRow("the data file, the close button")
             << fromHex("2AE510A4 0000") << "AddBtn close > Tab 'Intro Ok"
             << HelpTopics{{"HLP_", "Intro", QString()}}

@@ -230,3 +230,8 @@ QByteArray testData(const QString &name)
         qFatal("cannot read test data %s", qPrintable(file.fileName()));
     return file.readAll();
 }
+
+QStringList testDataLines(const QString &name)
+{
+    return QString::fromUtf8(testData(name)).split(u'\n', Qt::SkipEmptyParts);
+}

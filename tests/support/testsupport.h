@@ -78,8 +78,9 @@ private:
 // text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]".
 QStringList run(QWidget *window, const QString &steps);
 
-// A file of tests/data/.
+// A file of tests/data/, and its lines.
 QByteArray testData(const QString &name);
+QStringList testDataLines(const QString &name);
 
 // Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored, as every
 // character that is no hex digit is.
