@@ -19,10 +19,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(LoadStatus)
-Q_DECLARE_METATYPE(SaveStatus)
-Q_DECLARE_METATYPE(HelpTopics)
-
 namespace {
 
 // What a report says beyond the status, as one line: where a damaged file stopped and what

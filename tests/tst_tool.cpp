@@ -10,8 +10,6 @@
 #include <functional>
 #include <sys/stat.h>
 
-Q_DECLARE_METATYPE(SmeltFile)
-
 namespace {
 
 struct Result

@@ -162,8 +162,6 @@ QString shape(const SmeltworkHelpDialog &window, const QTreeWidgetItem *parent =
 
 } // namespace
 
-Q_DECLARE_METATYPE(ActionCase)
-
 class WindowsTest : public QObject
 {
     Q_OBJECT
