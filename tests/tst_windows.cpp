@@ -8,16 +8,22 @@
 #include "helpwindow.h"
 #include "sampletree.h"
 #include "testsupport.h"
+#include "trace.h"
 #include "translations.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryFile>
 #include <QTextBrowser>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,14 +38,16 @@ public:
     using SmeltworkAdminDialogBase::selectAction;
 };
 
-// A working folder holding `bytes` as its data file (null: none), boxes answered by
-// `answers`, and the window main() builds there, shown and active.
+// A working folder holding `bytes` as its data file or help file (null: none), boxes
+// answered by `answers`, and the window main() builds there, shown and active.
 struct Session
 {
-    explicit Session(const QByteArray &bytes, const QStringList &answers = {}) : boxes(answers)
+    explicit Session(const QByteArray &bytes, const QStringList &answers = {},
+                     const char *file = "Smeltwork.dat")
+        : boxes(answers)
     {
         if (!bytes.isNull())
-            folder.writeFile("Smeltwork.dat", bytes);
+            folder.writeFile(file, bytes);
         window = std::make_unique<AdminWindow>();
         window->show();
         active = QTest::qWaitForWindowActive(window.get());
@@ -125,8 +133,7 @@ QByteArray helpFile(const HelpTopics &topics)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    TraceCapture quiet;
-    writeHelpTopics(buffer, topics);
+    writeHelpTopics(buffer, topics, false);
     return buffer.data();
 }
 
@@ -160,6 +167,27 @@ QString shape(const SmeltworkHelpDialog &window, const QTreeWidgetItem *parent =
     return parts.join(u' ');
 }
 
+constexpr int Waits = 0, Shows = 1, Aborts = 2; // how the buffered run ends
+
+// Messages that went through someone else's handler, and so through qDebug(), not the buffer.
+int forwarded = 0;
+QtMessageHandler next = nullptr;
+
+// What `work` writes to file descriptor 2; what the buffer held before it belongs to the
+// stderr before.
+QByteArray stderrOf(const std::function<void()> &work)
+{
+    flushTrace();
+    QTemporaryFile file;
+    const int saved = dup(STDERR_FILENO);
+    dup2(file.open() ? file.handle() : saved, STDERR_FILENO);
+    work();
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    file.seek(0);
+    return file.readAll();
+}
+
 } // namespace
 
 class WindowsTest : public QObject
@@ -170,6 +198,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         installTranslations();
+        QLoggingCategory::setFilterRules("default.debug=true");
         // Under the C locale a locale-aware comparison is the plain one; English tells them apart.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
@@ -220,8 +249,6 @@ private Q_SLOTS:
         };
         QTest::newRow("no data file") << QByteArray() << ""
                                       << " @-1 /  @-1 /  /  / Add";
-        QTest::newRow("group without processes") << encodeWithQDataStream({{"G", {}}}) << "Down"
-                                                 << "G @0 /  @-1 /  /  / Add";
         QTest::newRow("items and skills apart, each by name; type 5 a skill; id unsigned")
             << reqs({skill("B", "2"), item("Saw", "1", 1), skill("Q", "1", 5), item("a", "0", 2),
                      skill("C", "0.5"), item("Hammer", "x", -1)})
@@ -695,22 +722,17 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(HelpTopics, saved);
         QFETCH(QStringList, printed);
-        ScratchFolder folder;
-        if (!bytes.isNull())
-            folder.writeFile("Smeltwork.hlp", bytes);
-        AdminWindow admin;
-        admin.show();
-        QVERIFY(QTest::qWaitForWindowActive(&admin));
+        Session s(bytes, {}, "Smeltwork.hlp");
+        QVERIFY(s.active);
         TraceCapture trace;
-        BoxScript boxes;
-        QCOMPARE(run(&admin, "HelpBtn > " + steps).value(0), "SmeltworkHelpDialog");
+        QCOMPARE(run(s.window.get(), "HelpBtn > " + steps).value(0), "SmeltworkHelpDialog");
         QStringList lines = trace.lines();
         lines.removeAll("W: This plugin does not support propagateSizeHints()");
         if (!printed.startsWith("D: Loading help data..."))
             lines = lines.filter(QRegularExpression("^[WI]: "));
         QCOMPARE(lines, printed);
-        QCOMPARE(folder.readFile("Smeltwork.hlp"), helpFile(saved));
-        QCOMPARE(folder.readFile("Smeltwork.hlp.bak"),
+        QCOMPARE(s.folder.readFile("Smeltwork.hlp"), helpFile(saved));
+        QCOMPARE(s.folder.readFile("Smeltwork.hlp.bak"),
                  lines.last().startsWith("W: Kept") ? bytes : QByteArray());
     }
 
@@ -789,6 +811,97 @@ private Q_SLOTS:
             QTest::mouseMove(editor.BodyEdit);
         }
         QCOMPARE(shown, testDataLines("editor-tips.txt"));
+    }
+
+    // The trace on stderr, buffered and through qDebug(): the same bytes in the same order
+    // for a run of loads, saves and sorts of awkward names, with a warning in between, however
+    // the buffer is written out: when the event loop waits, when a window shows, on abort. It
+    // comes last: the buffering it starts stays for the rest of the process.
+    void bufferedAsThroughQDebug_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("cut"); // bytes cut off the end of the data file
+        QTest::addColumn<int>("end");
+        const QString nul = QString("Ofen") + QChar(0) + "rohr";
+        const QStringList awkward{"Stählerne Äxte", "Жар ☆ 😀", "100% %s %d %n", "", QString(), nul};
+        QTest::newRow("Latin-1, beyond, %, empty, null, U+0000") << awkward << 0 << Waits;
+        QTest::newRow("warning between the lines") << awkward << 9 << Waits;
+        QTest::newRow("more than the buffer holds") << QStringList(60, "Eisen Äxte") << 0 << Waits;
+        QTest::newRow("a name longer than the buffer")
+            << QStringList{QString(40000, QChar(0xE4)), "x"} << 0 << Waits;
+        QTest::newRow("written out when a window shows") << awkward << 0 << Shows;
+        QTest::newRow("written out on abort") << awkward << 0 << Aborts;
+    }
+
+    void bufferedAsThroughQDebug()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, cut);
+        QFETCH(int, end);
+        const ScratchFolder folder;
+        CraftingData tree;
+        HelpTopics topics, loaded;
+        for (const QString &name : names) {
+            tree.append({name, {}});
+            for (const QString &other : names)
+                tree.last().procs.append(
+                    {other, 200, 3, {{name, other, 1, -7}, {other, name, 0, 40012}}});
+            topics.append({name, name, name});
+        }
+        const auto run = [&] {
+            CraftingData data;
+            folder.writeFile("Smeltwork.dat", encodeWithQDataStream(tree).chopped(cut));
+            loadFile(craftingFilePath(), data); // a damaged file warns after the lines read
+            saveFile(craftingFilePath(), data, false);
+            SmeltworkAdminDialog window;
+            window.SortGrpBtn->click();
+            window.SortProcBtn->click();
+            window.saveData();
+            saveFile(helpFilePath(), topics, false);
+            loadFile(helpFilePath(), loaded);
+        };
+
+        // Qt's own handler, as in the program, with the buffer in front of it.
+        const QtMessageHandler testlib = qInstallMessageHandler(nullptr);
+        startTraceBuffering();
+        qint64 held = 0; // bytes on stderr before the end
+        int status = 0;
+        const QByteArray buffered = stderrOf([&] {
+            if (end == Aborts) {
+                const pid_t child = fork();
+                if (child == 0) {
+                    alarm(60);
+                    std::signal(SIGABRT, SIG_DFL); // not Qt Test's report of it
+                    startTraceBuffering();
+                    run();
+                    std::abort();
+                }
+                waitpid(child, &status, 0);
+                return;
+            }
+            run();
+            held = lseek(STDERR_FILENO, 0, SEEK_CUR);
+            QDialog window;
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, &QEventLoop::quit);
+            if (end == Shows)
+                window.show();
+            else
+                loop.exec();
+        });
+        next = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+                ++forwarded;
+                next(type, context, text);
+            });
+        forwarded = 0;
+        const QByteArray logged = stderrOf(run);
+        qInstallMessageHandler(testlib);
+
+        QVERIFY(forwarded > 0);
+        QCOMPARE(buffered, logged);
+        QVERIFY(end == Aborts ? WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT
+                              : held < buffered.size()); // the buffer held some
     }
 };
 
