@@ -399,18 +399,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("guard");
         QTest::addColumn<LoadStatus>("status");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QString("true") << LoadStatus::NotOpened << QString();
-        QTest::newRow("pipe") << "mkfifo Smeltwork.dat" << LoadStatus::NotAFile
-                              << QString("a named pipe");
-        QTest::newRow("folder") << "mkdir Smeltwork.dat" << LoadStatus::NotAFile
-                                << QString("a folder");
-        QTest::newRow("link to a device")
-            << "ln -s /dev/null Smeltwork.dat" << LoadStatus::NotAFile << QString("a device");
-        QTest::newRow("link to a file")
-            << "echo x > t && ln -s t Smeltwork.dat" << LoadStatus::Loaded << QString();
-        QTest::newRow("unreadable") << "echo x > Smeltwork.dat && chown nobody Smeltwork.dat && "
-                                       "chmod 200 Smeltwork.dat"
-                                    << LoadStatus::Unreadable << QString(strerror(EACCES));
+        const auto row = [](const char *name, const char *guard, LoadStatus status,
+                            const QString &reason = {}) {
+            QTest::newRow(name) << QString(guard) << status << reason;
+        };
+        row("missing", "true", LoadStatus::NotOpened);
+        row("pipe", "mkfifo Smeltwork.dat", LoadStatus::NotAFile, "a named pipe");
+        row("folder", "mkdir Smeltwork.dat", LoadStatus::NotAFile, "a folder");
+        row("link to a device", "ln -s /dev/null Smeltwork.dat", LoadStatus::NotAFile, "a device");
+        row("link to a file", "echo x > t && ln -s t Smeltwork.dat", LoadStatus::Loaded);
+        row("unreadable",
+            "echo x > Smeltwork.dat && chown nobody Smeltwork.dat && chmod 200 Smeltwork.dat",
+            LoadStatus::Unreadable, strerror(EACCES));
     }
 
     void onlyRegularFilesAreRead()

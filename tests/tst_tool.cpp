@@ -412,9 +412,9 @@ private Q_SLOTS:
         QCOMPARE(QFile::remove("out.conflicts.json"), exitCode != 0);
     }
 
-    // Two branches that change the same data file merge through git, with the driver
-    // configured as the README says: the clean changes merged, ours kept at each conflict,
-    // and the conflicts said, and written beside the file in the work tree.
+    // Two branches that change the same data file merge through git with the driver set up as
+    // the README says: clean changes merged, ours kept at each conflict, the conflicts said and
+    // written beside the file in the work tree.
     void gitMergeUsesTheDriver()
     {
         ScratchFolder repo;

@@ -11,10 +11,9 @@
 
 class QWidget;
 
-// Collects every debug and warning line while it lives, exactly as the program printed it.
-// Lines are kept as "D: text" and "W: text", so a golden file shows which stream a line
-// went to. Nothing reaches the console while a capture is active; an inner capture takes the
-// lines while it lives.
+// Collects every message while it lives, as "D: text", "W: text" or "I: text", so that a golden
+// file shows the stream. Nothing reaches the console meanwhile; an inner capture takes the lines
+// while it lives.
 class TraceCapture
 {
 public:
@@ -82,8 +81,7 @@ QStringList run(QWidget *window, const QString &steps);
 QByteArray testData(const QString &name);
 QStringList testDataLines(const QString &name);
 
-// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored, as every
-// character that is no hex digit is.
+// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored as non-digits.
 inline QByteArray fromHex(const char *hex)
 {
     return QByteArray::fromHex(hex);
