@@ -418,42 +418,40 @@ private Q_SLOTS:
     void gitMergeUsesTheDriver()
     {
         ScratchFolder repo;
+        const auto ours = [](T t) {
+            t[0].procs[1].maxQL = 180, t[2].procs[0].maxQL = 150, t.append({"Glass", {proc("P")}});
+        };
+        const auto req = [](T t) { t[1].procs[1].reqs.append(item("Wire", "1", 9)); };
+        save("base", edited());
+        save("ours", edited(ours));
+        save("theirs", edited([&](T t) { req(t), t[0].procs[1].maxQL = 170, t.removeAt(2); }));
+        save("expected", edited([&](T t) { ours(t), req(t); }));
+        repo.writeFile(".gitattributes", "*.dat merge=smeltwork\n");
         QProcessEnvironment env; // never the repository, settings or machine of whoever runs it
         env.insert("PATH", qEnvironmentVariable("PATH")), env.insert("HOME", repo.path()),
             env.insert("GIT_CONFIG_NOSYSTEM", "1");
         QProcess git;
         git.setProcessEnvironment(env), git.setProcessChannelMode(QProcess::MergedChannels);
-        const auto g = [&git](const QString &command, int expected = 0) {
-            git.start("git", QProcess::splitCommand(command));
-            const bool done = git.waitForFinished(30000) && git.exitCode() == expected;
-            if (!done)
-                qWarning("git %s: %s", qPrintable(command), git.readAll().constData());
-            return done;
-        };
-        QVERIFY(g("init -q -b base") && g("config user.name Test") &&
-                g("config user.email test@example.invalid") && QDir().mkdir("data") &&
-                g("config merge.smeltwork.driver \"'" SMELTWORK_TOOL "' merge %O %A %B %P\""));
-        repo.writeFile(".gitattributes", "*.dat merge=smeltwork\n");
-        save("data/Smeltwork.dat", edited());
-        QVERIFY(g("add .") && g("commit -q -m base") && g("checkout -q -b ours"));
-        const auto ours = [](T t) {
-            t[0].procs[1].maxQL = 180, t[2].procs[0].maxQL = 150, t.append({"Glass", {proc("P")}});
-        };
-        const auto req = [](T t) { t[1].procs[1].reqs.append(item("Wire", "1", 9)); };
-        save("data/Smeltwork.dat", edited(ours));
-        QVERIFY(g("commit -q -am ours") && g("checkout -q -b theirs base"));
-        save("data/Smeltwork.dat",
-             edited([&](T t) { req(t), t[0].procs[1].maxQL = 170, t.removeAt(2); }));
-        QVERIFY(g("commit -q -am theirs") && g("checkout -q ours") &&
-                g("merge -q --no-edit theirs", 1));
-        const QByteArray output = git.readAll();
-        QVERIFY2(output.contains(
-                     "$.groups[0].procs[1].maxQL: base 150, ours 180, theirs 170\n"
-                     "$.groups[2]: group \"Tools\" changed by ours, deleted by theirs; ours kept\n"
-                     "smeltwork-tool: data/Smeltwork.dat: 2 conflicts left, each with our side's "
-                     "value; all are listed in data/Smeltwork.dat.conflicts.json\n"),
-                 output.constData());
-        save("expected", edited([&](T t) { ours(t), req(t); }));
+        // Each branch commits its version as data/Smeltwork.dat; the merge ends in conflicts.
+        git.start("sh",
+                  {"-exc", "git init -q -b base; git config user.name Test; "
+                           "git config user.email test@example.invalid; "
+                           "git config merge.smeltwork.driver \"'" SMELTWORK_TOOL
+                           "' merge %O %A %B %P\"; mkdir data; cp base data/Smeltwork.dat; "
+                           "git add .gitattributes data; git commit -q -m base; "
+                           "git checkout -q -b ours; cp ours data/Smeltwork.dat; "
+                           "git commit -q -am ours; git checkout -q -b theirs base; "
+                           "cp theirs data/Smeltwork.dat; git commit -q -am theirs; "
+                           "git checkout -q ours; git merge -q --no-edit theirs || [ $? = 1 ]"});
+        const QByteArray output = git.waitForFinished(60000) ? git.readAll() : "did not end";
+        QVERIFY2(
+            git.exitCode() == 0 &&
+                output.contains(
+                    "$.groups[0].procs[1].maxQL: base 150, ours 180, theirs 170\n"
+                    "$.groups[2]: group \"Tools\" changed by ours, deleted by theirs; ours kept\n"
+                    "smeltwork-tool: data/Smeltwork.dat: 2 conflicts left, each with our side's "
+                    "value; all are listed in data/Smeltwork.dat.conflicts.json\n"),
+            output.constData());
         QCOMPARE(repo.readFile("data/Smeltwork.dat"), repo.readFile("expected"));
         QCOMPARE(repo.readFile("data/Smeltwork.dat.conflicts.json"),
                  testData("tool/merge-conflicts.json"));
