@@ -427,9 +427,9 @@ private Q_SLOTS:
         QTEST(report.reason, "reason");
     }
 
-    // A session of a window with its file: a version changed by someone else is kept before
-    // it is replaced, a touched one is not; unsaved changes wait in a recovery copy of the
-    // folder's own until a save, and a copy declined is kept aside.
+    // A session of a window with its file: a touched file is no changed one; unsaved changes
+    // wait in a recovery copy of the folder's own until a save, a copy declined is kept aside;
+    // one window per folder.
     void sessionsLoseNothing()
     {
         ScratchFolder folder;
@@ -466,12 +466,7 @@ private Q_SLOTS:
         QVERIFY(recoveryPath("/a/\xff", "Smeltwork.dat") !=
                 recoveryPath("/a/\xfe", "Smeltwork.dat"));
         QVERIFY(recoveryPath("/a", "Smeltwork.dat").endsWith("-Smeltwork.dat"));
-    }
-
-    // One window per folder: a second lock is refused while the first is held.
-    void oneWindowPerFolder()
-    {
-        ScratchFolder folder;
+        // One window per folder: a second lock is refused while the first is held.
         auto first = std::make_unique<FolderLock>();
         QVERIFY(!first->heldElsewhere() && FolderLock().heldElsewhere());
         qint64 pid = 0;

@@ -125,6 +125,9 @@ private Q_SLOTS:
                               R"("multiplier":"1","type":0,"id":1}]}]}]})")
                 .replace(from, to);
         };
+        const auto ql = [&](const char *value) {
+            return dat("\"maxQL\":10", "\"maxQL\":" + QByteArray(value));
+        };
         const QString p = QStringLiteral("$.groups[0].procs[0]."), r = p + "reqs[0].";
         const QString id = QStringLiteral(" is out of range (-2147483648 to 2147483647)");
         const std::pair<QByteArray, QString> cases[] = {
@@ -139,13 +142,11 @@ private Q_SLOTS:
              R"($.format: expected "smeltwork-data" or "smeltwork-help", found "smeltwork")"},
             {dat(R"("name":"G")", R"("name":5)"),
              "$.groups[0].name: expected a string or null, found a number"},
-            {dat(R"("maxQL":10)", R"("maxQL":256)"), p + "maxQL: 256 is out of range (0 to 255)"},
+            {ql("256"), p + "maxQL: 256 is out of range (0 to 255)"},
             {dat(R"("minQL":1)", R"("minQL":-1)"), p + "minQL: -1 is out of range (0 to 255)"},
-            {dat(R"("maxQL":10)", R"("maxQL":1e300)"),
-             p + "maxQL: 1e+300 is out of range (0 to 255)"},
-            {dat(R"("maxQL":10)", R"("maxQL":1.5)"), p + "maxQL: 1.5 is not a whole number"},
-            {dat(R"("maxQL":10)", R"("maxQL":"9")"),
-             p + "maxQL: expected a number, found a string"},
+            {ql("1e300"), p + "maxQL: 1e+300 is out of range (0 to 255)"},
+            {ql("1.5"), p + "maxQL: 1.5 is not a whole number"},
+            {ql("\"9\""), p + "maxQL: expected a number, found a string"},
             {dat(R"("maxQL")", '"' + QByteArray(50, 'k') + '"'),
              p + QString(37, u'k') + "...: unknown key (expected name, maxQL, minQL, reqs)"},
             {dat(R"("type":0)", R"("type":256)"), r + "type: 256 is out of range (0 to 255)"},

@@ -170,15 +170,6 @@ void act(QWidget *window, const QString &steps)
     }
 }
 
-void closeLeftOpen(QWidget *modal)
-{
-    qWarning("Left open, closed: %s", modal->metaObject()->className());
-    if (auto *dialog = qobject_cast<QDialog *>(modal))
-        dialog->reject();
-    else
-        modal->close();
-}
-
 } // namespace
 
 QStringList run(QWidget *window, const QString &steps)
@@ -198,8 +189,11 @@ QStringList run(QWidget *window, const QString &steps)
             current = modal;
             polls = 0;
         }
-        if (++polls > 500) // 5 s: whatever opened it waits in vain
-            return closeLeftOpen(modal);
+        if (++polls > 500) { // 5 s: whatever opened it waits in vain
+            qWarning("Left open, closed: %s", modal->metaObject()->className());
+            auto *dialog = qobject_cast<QDialog *>(modal);
+            return dialog ? dialog->reject() : void(modal->close());
+        }
         if (seen.contains(modal) || !modal->isActiveWindow())
             return;
         seen.append(modal);
