@@ -165,9 +165,8 @@ QTEST_GUILESS_MAIN(EndToEndTest)
 // Xlib after Qt and the test: it defines macros such as Status, None and Bool.
 #include <X11/Xlib.h>
 
-// Asks `window` to close as a window manager does when its close button is clicked: a
-// WM_DELETE_WINDOW message, which the program may act on as it likes. (xdotool's windowclose
-// destroys the window instead, which no user can do.)
+// Asks `window` to close as a window manager's close button does, by WM_DELETE_WINDOW (xdotool's
+// windowclose destroys the window instead, which no user can do).
 bool requestWindowClose(const QString &window)
 {
     Display *connection = XOpenDisplay(nullptr);

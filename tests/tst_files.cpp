@@ -1,7 +1,7 @@
-// The data file and the help file: their formats both ways, files built to break the readers,
-// and saves when the world does not cooperate. The tests run as root, whom file modes do not stop,
-// so folders are guarded in ways that stop root too: the immutable attribute, a read-only bind
-// mount or a full tmpfs in a mount namespace of the test's own, or a save made as the user nobody.
+// Both file formats both ways, files built to break the readers, and saves when the world does
+// not cooperate. As root, whom file modes do not stop, folders are guarded by the immutable
+// attribute, a read-only bind mount or a full tmpfs in a mount namespace of the test's own, or
+// a save made as the user nobody.
 #include "filesession.h"
 #include "folderlock.h"
 #include "sampletree.h"
@@ -41,13 +41,11 @@ CraftingData keptBeforeCut(const CraftingData &full, qsizetype cut)
     for (const ProcGroup &g : full) {
         if ((at += size(g.name)) > cut)
             return kept;
-        kept.append({g.name, {}});
-        at += 2;
+        kept.append({g.name, {}}), at += 2;
         for (const Proc &p : g.procs) {
             if ((at += size(p.name) + 2) > cut)
                 return kept;
-            kept.last().procs.append({p.name, p.maxQL, p.minQL, {}});
-            at += 2;
+            kept.last().procs.append({p.name, p.maxQL, p.minQL, {}}), at += 2;
             for (const Req &r : p.reqs) {
                 if ((at += size(r.name) + size(r.multiplier) + 5) > cut)
                     return kept;

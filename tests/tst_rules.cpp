@@ -27,12 +27,9 @@ CraftingData named(const QString &names)
     return data;
 }
 
-QString pathText(const RecordPath &path)
+QString pathText(const RecordPath &p) // "0/1/2", without the levels below the record's
 {
-    QStringList at;
-    for (int i : {path.group, path.proc, path.req})
-        at << QString::number(i);
-    return at.join('/').remove(QStringLiteral("/-1")).remove(QStringLiteral("-1"));
+    return QString::asprintf("%d/%d/%d", p.group, p.proc, p.req).remove(QRegularExpression("/?-1"));
 }
 
 // One change as a window makes it: "add =Zinc" appends a group, "add 1=P" a process to group

@@ -117,7 +117,8 @@ QString shown(const SmeltworkAdminDialog &w)
            (list->currentItem() ? list->currentItem()->text(0) : QString());
 }
 
-using Change = std::function<void(CraftingData &)>;
+using T = CraftingData &;
+using Change = std::function<void(T)>;
 
 struct ActionCase
 {
@@ -228,10 +229,7 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), press.key(), press.keyboardModifiers());
             visited << where();
         }
-        QCOMPARE(visited.join(' '),
-                 "ProcGroupList SortGrpBtn ProcessList SortProcBtn ReqControl ItemsList ActionList "
-                 "TypeList ActionBtn HelpBtn ExitBtn ProcGroupList ProcessList ProcGroupList "
-                 "ProcGroupList/skills ProcGroupList");
+        QCOMPARE(visited, testDataLines("admin-tab-order.txt"));
         QHeaderView *header = w.ItemsList->header(); // a click on "Multiplier" sorts nothing
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
@@ -302,58 +300,58 @@ private Q_SLOTS:
                             const CraftingData &start = forge(), const char *trace = "") {
             const QString dialog = kind <= Process ? "SmeltworkProcDialog" : "SmeltworkReqDialog";
             const QStringList opened = *steps ? QStringList{dialog} : QStringList();
-            QTest::newRow(name) << ActionCase{
-                start, change,  path,  action, kind,
-                steps, answers, boxes, opened, QString(trace).split('|', Qt::SkipEmptyParts)};
+            const QStringList lines = QString(trace).split('|', Qt::SkipEmptyParts);
+            QTest::newRow(name) << ActionCase{start, change,  path,  action, kind,
+                                              steps, answers, boxes, opened, lines};
         };
-        row("add group", Add, Group, "", "'Aardvark Return", [](auto &d) {
+        row("add group", Add, Group, "", "'Aardvark Return", [](T d) {
             d << ProcGroup{"Aardvark", {}};
         });
         row("add group, Escape", Add, Group, "Wood", "'Typed Escape");
-        row("edit group", Edit, Group, "Wood", "End 's OkBtn",
-            [](auto &d) { d[1].name = "Woods"; });
+        row("edit group", Edit, Group, "Wood", "End 's OkBtn", [](T d) { d[1].name = "Woods"; });
         row("edit keeps a 40,000-character name", Edit, Group, "", "Return", {}, {}, {},
             {{QString(40000, u'x'), {}}});
         const QString deleteWood = "Really delete process group \"Wood\" and all of it's processes "
                                    "and items/tools/skills?";
-        row("delete group, Yes", Delete, Group, "Wood", "", [](auto &d) { d.removeAt(1); }, {"Yes"},
+        row("delete group, Yes", Delete, Group, "Wood", "", [](T d) { d.removeAt(1); }, {"Yes"},
             {deleteWood});
         row("delete group, No", Delete, Group, "Wood", "", {}, {"No"}, {deleteWood});
         row("add process, Special", Add, Process, "Wood",
             "'Nugget Alt+S Shift+Tab Ctrl+A '50 Return",
-            [](auto &d) { d[1].procs << proc("Nugget", {}, 50, 50); });
+            [](T d) { d[1].procs << proc("Nugget", {}, 50, 50); });
         // Special opens checked: Tab passes the switched-off Max QL and reaches Min QL.
         row("edit special process", Edit, Process, "Wood/Bar", "Tab Ctrl+A '200 Return",
-            [](auto &d) { d[1].procs[0].maxQL = d[1].procs[0].minQL = 200; });
+            [](T d) { d[1].procs[0].maxQL = d[1].procs[0].minQL = 200; });
         row("delete process, Yes", Delete, Process, "Ores/Dust", "",
-            [](auto &d) { d[0].procs.removeAt(1); }, {"Yes"},
+            [](T d) { d[0].procs.removeAt(1); }, {"Yes"},
             {"Really delete process \"Dust\" and all of it's items/tools/skills?"});
         row("add item/tool", Add, Item, "Wood/Plank", "'Tongs Alt+M '2 Alt+Z Ctrl+A '55 Return",
-            [](auto &d) { d[1].procs[1].reqs << item("Tongs", "2", 55); });
+            [](T d) { d[1].procs[1].reqs << item("Tongs", "2", 55); });
         row("add skill", Add, Skill, "Wood/Plank", "'Carving Alt+M '1.5 Return",
-            [](auto &d) { d[1].procs[1].reqs << skill("Carving", "1.5"); });
+            [](T d) { d[1].procs[1].reqs << skill("Carving", "1.5"); });
         row("edit item/tool: id -5 and 0 kept", Edit, Item, "Ores/Ingot/Anvil", "Return");
         row("edit item/tool: letters open Fixed", Edit, Item, "Wood/Plank/Glue", "Return",
-            [](auto &d) { d[1].procs[1].reqs[0].multiplier = "0"; });
+            [](T d) { d[1].procs[1].reqs[0].multiplier = "0"; });
         row("edit skill keeps id and type", Edit, Skill, "Ores/Ingot/Mining", "End 's Return",
-            [](auto &d) { d[0].procs[0].reqs[3].name = "Minings"; });
+            [](T d) { d[0].procs[0].reqs[3].name = "Minings"; });
         row("delete item/tool among skills", Delete, Item, "Ores/Ingot/Anvil", "",
-            [](auto &d) { d[0].procs[0].reqs.removeAt(2); }, {"Yes"},
+            [](T d) { d[0].procs[0].reqs.removeAt(2); }, {"Yes"},
             {"Really delete item/tool \"Anvil\"?"});
         row("no current row", Delete, Item, "Wood/Plank", "");
         row("no groups", Add, Process, "", "", {}, {},
-            {"There is no process group to add the process to.\nAdd a process group first."}, {});
+            {"There is no process group to add the process to.\nAdd a process group first."},
+            CraftingData());
         row("unknown action", Unknown, Group, "", "", {}, {},
             {"An unknown error occured.\nUnable to determin type of action to perform."});
         row("full list", Add, Group, "", "", {}, {},
             {"The list of process groups is full: it holds 65535 groups, the most the data file "
              "can store."},
             CraftingData(MaxListSize));
-        const auto sort = [](auto &d) { d.move(2, 0); };
+        const auto sort = [](T d) { d.move(2, 0); };
         row("sort groups", SortGroups, Group, "", "", sort, {}, {}, forge(),
             "Sorting ProcGroupList:|Ores appended.|Wood appended.|Empty comes before Ores (r = 1)|"
             "List sorted, saving...|Sorting Complete!");
-        const auto sortOres = [](auto &d) { d[0].procs.move(1, 0); };
+        const auto sortOres = [](T d) { d[0].procs.move(1, 0); };
         row("sort processes", SortProcesses, Group, "Ores", "", sortOres, {}, {}, forge(),
             "Sorting ProcessList (Ores):|Ingot appended.|Dust comes before Ingot (r = 1)|"
             "List sorted, saving...|Sorting Complete!");
@@ -394,11 +392,10 @@ private Q_SLOTS:
         QCOMPARE(levels(w), after);
     }
 
-    // The run as main() makes it: the data file (null: none) loaded and any box shown before
-    // the window shows, exec(), `steps` played (after a group "Clay" is added and a fault, a
-    // shell command, is made in the folder), saveData() -> the files left as "name=contents"
-    // ("loaded": the bytes loaded; "[shape]": a data file), and the boxes answered by
-    // `answers` and the warnings, in order as "I: text" and "W: text".
+    // The run as main() makes it: the data file (null: none) loaded, exec(), `steps` (after a
+    // group "Clay" is added and a fault, a shell command, made in the folder), saveData() ->
+    // the files left as "name=contents" ("loaded": the bytes loaded; "[shape]": a data file),
+    // the boxes answered by `answers` and the warnings, in order as "I: text" and "W: text".
     void closingTheWindowSaves_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -520,11 +517,10 @@ private Q_SLOTS:
         }
     }
 
-    // Ctrl+F opens the find window; Down and Return there show the match chosen, and the window
-    // stays for the next search until Escape. Then a group is deleted through the real box (no
-    // script: its caption, text and buttons), the groups sorted, and undone twice, redone,
-    // undone and redone by keys: the tree without that group in its loaded order is what the
-    // close saves. Neither finding nor undoing prints anything.
+    // Ctrl+F finds; Down and Return show the match chosen, the window stays until Escape. A group
+    // deleted through the real box (no script), the groups sorted, undone twice, redone, undone
+    // and redone by keys: the close saves the tree without the group, in its loaded order.
+    // Neither finding nor undoing prints anything.
     void findAndUndoByKeys()
     {
         ScratchFolder folder;
@@ -775,10 +771,9 @@ private Q_SLOTS:
         QCOMPARE(shown, testDataLines("editor-tips.txt"));
     }
 
-    // The trace on stderr, buffered and through qDebug(): the same bytes in the same order
-    // for a run of loads, saves and sorts of awkward names, with a warning in between, however
-    // the buffer is written out: when the event loop waits, when a window shows, on abort. It
-    // comes last: the buffering it starts stays for the rest of the process.
+    // The trace on stderr, buffered and through qDebug(): the same bytes for loads, saves and
+    // sorts of awkward names with a warning between, however the buffer is written out: when
+    // the event loop waits, when a window shows, on abort. Last: the buffering stays on.
     void bufferedAsThroughQDebug_data()
     {
         QTest::addColumn<QStringList>("names");

@@ -66,15 +66,14 @@ private:
     Script *m_script;
 };
 
-// Plays `steps` on windows as their user would. Stages are separated by " > ": the first is
-// played in `window`, each later one in the next modal window to open, once it is active
-// (shortcuts reach the active window only). A stage is a list of steps separated by blanks:
-// 'text types the text, "close" closes the window as its title bar's button does, a button is
-// named by its object name or its text without the '&', anything else is a key such as
-// "Alt+O" or "Shift+Left"; "*3" after a step repeats it. Keys go to the focus widget. A modal
-// window that its stage left open is closed, so a broken test fails instead of hanging. The
-// modal windows that opened are returned in order, by class, a message box with its caption,
-// text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]".
+// Plays `steps` as a user would. Stages are separated by " > ": the first in `window`, each
+// later one in the next modal window, once it is active (shortcuts reach the active window
+// only). Steps are separated by blanks: 'text types, "close" closes the window as its title
+// bar's button does, a button is named by its object name or text without '&', anything else
+// is a key for the focus widget ("Alt+O"); "*3" repeats a step. A modal window left open is
+// closed, so a broken test fails instead of hanging. Returns the modal windows that opened, by
+// class, a message box with caption, text and buttons: "QMessageBox SmeltworkAdmin: Really?
+// [&Yes &No]".
 QStringList run(QWidget *window, const QString &steps);
 
 // A file of tests/data/, and its lines.
