@@ -12,7 +12,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>

@@ -8,7 +8,6 @@
 #include "testsupport.h"
 
 #include <QLocale>
-#include <functional>
 
 namespace {
 

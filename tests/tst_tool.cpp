@@ -7,7 +7,6 @@
 
 #include <QLoggingCategory>
 #include <climits>
-#include <functional>
 #include <sys/stat.h>
 
 namespace {

@@ -11,17 +11,22 @@
 #include "trace.h"
 #include "translations.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryFile>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <csignal>
+#include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
-#include <functional>
 
 namespace {
 QStringList *capturedLines = nullptr;
