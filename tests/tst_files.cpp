@@ -98,15 +98,6 @@ QStringList snapshot(const ScratchFolder &folder)
     return entries;
 }
 
-// About 1.2 MB once encoded; the two variants differ in every record, so a file mixed from
-// both cannot pass for either.
-CraftingData bigTree(int variant)
-{
-    const QString tag = QString::number(variant);
-    const Proc proc{"Process " + tag, 100, 1, QList<Req>(12, Req{"Requirement " + tag, tag, 0, 1})};
-    return CraftingData(60, ProcGroup{"Group " + tag, QList<Proc>(40, proc)});
-}
-
 } // namespace
 
 class FilesTest : public QObject
@@ -478,9 +469,17 @@ private Q_SLOTS:
     void killedWhileSavingLeavesTheOldOrTheNewFile()
     {
         ScratchFolder folder;
-        const CraftingData trees[2] = {bigTree(0), bigTree(1)};
-        const QByteArray bytes[2] = {encodeWithQDataStream(trees[0]),
-                                     encodeWithQDataStream(trees[1])};
+        // About 1.2 MB each once encoded; the two differ in every record, so a file mixed from
+        // both cannot pass for either.
+        CraftingData trees[2];
+        QByteArray bytes[2];
+        for (int v = 0; v < 2; ++v) {
+            const QString tag = QString::number(v);
+            const Proc p{"Process " + tag, 100, 1,
+                         QList<Req>(12, Req{"Requirement " + tag, tag, 0, 1})};
+            trees[v] = CraftingData(60, ProcGroup{"Group " + tag, QList<Proc>(40, p)});
+            bytes[v] = encodeWithQDataStream(trees[v]);
+        }
         for (int round = 0; round < 12; ++round) {
             const pid_t child = fork();
             if (child == 0) {

@@ -183,8 +183,6 @@ private Q_SLOTS:
         QFETCH(QString, step);
         QTEST(change(tree, step), "result");
         QTEST(shape(tree), "after");
-        QCOMPARE(roomFor(MaxListSize - 1), EditResult::Done);
-        QCOMPARE(roomFor(MaxListSize), EditResult::ListFull);
     }
 
     // Groups (or the processes of group `g`) -> the sorted list and the trace between the

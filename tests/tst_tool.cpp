@@ -22,9 +22,8 @@ struct Result
 Result run(QStringList arguments, const QByteArray &input = {})
 {
     QBuffer buffer, err, in;
-    QFile file(arguments.isEmpty() || !arguments.last().startsWith(u'>')
-                   ? QString()
-                   : arguments.takeLast().mid(1));
+    QFile file(arguments.value(arguments.size() - 1).startsWith(u'>') ? arguments.takeLast().mid(1)
+                                                                      : QString());
     QIODevice &out = file.fileName().isEmpty() ? static_cast<QIODevice &>(buffer) : file;
     in.setData(input);
     out.open(QIODevice::WriteOnly), err.open(QIODevice::WriteOnly), in.open(QIODevice::ReadOnly);

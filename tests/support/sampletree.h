@@ -88,10 +88,9 @@ inline QByteArray encodeWithQDataStream(const CraftingData &data)
     return bytes;
 }
 
-// Failing comparisons of trees show the trees.
-inline char *toString(const CraftingData &data)
+inline char *toString(const CraftingData &data) // failing comparisons of trees show them
 {
     QString shown;
     QDebug(&shown) << data;
-    return qstrdup(qPrintable(shown.size() > 600 ? shown.left(600) + "..." : shown));
+    return qstrdup(qPrintable(shown.left(600)));
 }
