@@ -100,10 +100,9 @@ void select(AdminWindow &w, const QString &path, int kind)
 {
     const QStringList parts = path.split(u'/');
     QComboBox *const combos[] = {w.ProcGroupList, w.ProcessList};
-    for (int i = 0; i < std::min<int>(2, parts.size()); ++i) {
+    for (int i = 0; i < std::min<int>(2, parts.size()); ++i)
         if (!parts[i].isEmpty())
             choose(combos[i], combos[i]->findText(parts[i]));
-    }
     QTest::keyClick(&w, kind == Skill ? Qt::Key_K : Qt::Key_I, Qt::AltModifier);
     if (parts.size() < 3)
         return;
@@ -210,10 +209,13 @@ private Q_SLOTS:
     }
 
     // Tab round the window (SkillsList sits on the hidden page), then the mnemonics of the
-    // labels and tabs: where the focus is after each key, and the page shown.
-    void adminWindowByKeyboard()
+    // labels and tabs: where the focus is after each key, and the page shown. Both requirement
+    // columns are as wide as their widest text, wherever it stands in the list.
+    void adminWindowKeysAndColumns()
     {
-        Session s(encodeWithQDataStream(forge()));
+        QList<Req> reqs(150, item("Short", "1", 1));
+        reqs[120] = item("A requirement with a much longer name than all the others", "0.125", 2);
+        Session s(encodeWithQDataStream({{"G", {proc("P", reqs), proc("Q")}}, {"H", {}}}));
         AdminWindow &w = *s.window;
         QVERIFY(s.active);
         const auto decorations = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -232,6 +234,9 @@ private Q_SLOTS:
              (QString("Tab ").repeated(11) + "Alt+P Alt+G Alt+K Alt+I").split(' '))
             run(&w, key), visited << where();
         QCOMPARE(visited, testDataLines("admin-tab-order.txt"));
+        const QFontMetrics metrics(w.ItemsList->font());
+        QVERIFY(w.ItemsList->columnWidth(0) > metrics.horizontalAdvance(reqs[120].name));
+        QVERIFY(w.ItemsList->columnWidth(1) > metrics.horizontalAdvance("Multiplier"));
         QHeaderView *header = w.ItemsList->header(); // a click on "Multiplier" sorts nothing
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
@@ -278,17 +283,6 @@ private Q_SLOTS:
         run(s.window.get(), steps);
         QTEST(levels(*s.window), "levels");
         QVERIFY(s.window->ItemsList->selectedItems().isEmpty());
-    }
-
-    // Both columns are as wide as their widest text, wherever it stands in the list.
-    void requirementColumnsFitTheirTexts()
-    {
-        QList<Req> reqs(150, item("Short", "1", 1));
-        reqs[120] = item("A requirement with a much longer name than all the others", "0.125", 2);
-        Session s(encodeWithQDataStream({{"G", {proc("P", reqs)}}}));
-        const QFontMetrics metrics(s.window->ItemsList->font());
-        QVERIFY(s.window->ItemsList->columnWidth(0) > metrics.horizontalAdvance(reqs[120].name));
-        QVERIFY(s.window->ItemsList->columnWidth(1) > metrics.horizontalAdvance("Multiplier"));
     }
 
     // A record chosen, an action picked as a user picks it and its dialog played -> the tree,
