@@ -20,8 +20,7 @@
 
 namespace {
 
-// What a report says beyond the status, as one line: where a damaged file stopped and what
-// was kept, or how many bytes follow the last record.
+// Where a damaged file stopped and what was kept, or how many bytes follow the last record.
 QString said(const FileReport &report)
 {
     if (report.status == LoadStatus::Damaged)

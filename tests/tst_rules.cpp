@@ -31,10 +31,9 @@ QString pathText(const RecordPath &p) // "0/1/2", without the levels below the r
     return QString::asprintf("%d/%d/%d", p.group, p.proc, p.req).remove(QRegularExpression("/?-1"));
 }
 
-// One change as a window makes it: "add =Zinc" appends a group, "add 1=P" a process to group
-// 1, "add 1/0=R" an item/tool to process 1/0, "edit 0/1/0=Axe" renames a requirement, "del
-// 0/1" deletes, "sort" sorts the groups and "sort 0" a group's processes. `touched` gets the
-// place the window hands to the history.
+// One change as a window makes it: "add =Zinc" appends a group, "add 1=P" a process, "add
+// 1/0=R" an item/tool, "edit 0/1/0=Axe" renames a requirement, "del 0/1" deletes, "sort" sorts
+// the groups, "sort 0" a group's processes. `touched`: the place handed to the history.
 EditResult change(CraftingData &data, const QString &step, RecordPath *touched = nullptr)
 {
     const QString verb = step.section(' ', 0, 0), name = step.section('=', 1);

@@ -377,8 +377,7 @@ private Q_SLOTS:
         if (c.change)
             c.change(expected);
         QCOMPARE(w.data(), expected);
-        // A requirement's process stays current, and the lists show what a full refill there
-        // would show.
+        // A requirement's process stays current; the lists read as after a full refill there.
         QCOMPARE(w.ProcessList->currentText(),
                  c.kind >= Item ? c.path.section('/', 1, 1) : w.ProcessList->currentText());
         const QString after = levels(w);

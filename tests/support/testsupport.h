@@ -46,10 +46,9 @@ private:
     QString m_previous;
 };
 
-// Answers the program's message boxes while it lives: none opens, each takes the next of the
-// answers ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; with none left, its Escape answer)
-// and is noted in shown() as its text, with " | " and the informative text when it has one.
-// The same text goes to Qt's info output, where a TraceCapture notes it as "I: text".
+// Answers the program's message boxes while it lives: none opens, each takes the next answer
+// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; then its Escape answer) and is noted in
+// shown(), and as "I: text" in a TraceCapture, as its text and " | " informative text if any.
 class BoxScript
 {
 public:
