@@ -1,14 +1,7 @@
-// The built program as a user meets it: started in a fresh folder inside an Xvfb of the
-// test's own, driven from outside with xdotool only. After each session Smeltwork.dat and the
-// trace on standard error must be what the data library makes of the records the session
-// should have left.
-#include "craftingfile.h"
+// The built program in a fresh folder inside an Xvfb of the test's own, driven from outside
+// with xdotool only: Smeltwork.dat and the trace on standard error after each session.
+#include "sampletree.h"
 #include "testsupport.h"
-
-#include <QBuffer>
-#include <QDir>
-#include <QProcess>
-#include <QTest>
 
 bool requestWindowClose(const QString &window); // below the test: Xlib's macros clash with Qt's
 
@@ -23,19 +16,6 @@ bool xdotool(const QStringList &arguments, QString *out = nullptr)
     if (out)
         *out = QString::fromLatin1(xdo.readAllStandardOutput()).trimmed();
     return ok;
-}
-
-// The bytes the data library writes for `tree`, and the lines it prints meanwhile.
-QByteArray saved(const CraftingData &tree, QStringList *trace = nullptr)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const TraceCapture capture;
-    writeCraftingData(buffer, tree);
-    if (trace)
-        *trace += capture.lines().replaceInStrings(QRegularExpression("^[DW]: "), "") +
-                  QStringList{"Finished saving data file"};
-    return buffer.data();
 }
 
 // Three groups in no order, one with two processes, one named outside ASCII.
@@ -55,23 +35,20 @@ class EndToEndTest : public QObject
 
     // Steps: "key K..." presses keys in the focused window, "type TEXT" types, "close" asks
     // the window to close as a window manager's close button does, "kill" kills the program
-    // and starts it again, "window" waits for another
-    // window of the program to be on top (one opened or one uncovered) and focuses it: Xvfb
-    // has no window manager to do that.
+    // and starts it again, "window" waits for another window of the program to be on top (one
+    // opened or one uncovered) and focuses it: Xvfb has no window manager to do that.
     bool runStep(const QString &step, QString &window)
     {
         const QString verb = step.section(' ', 0, 0), rest = step.section(' ', 1);
         if (verb == "window") {
             const QString pid = QString::number(m_program.processId()), before = window;
-            const bool found = QTest::qWaitFor(
-                [&] {
-                    QString shown;
-                    xdotool({"search", "--onlyvisible", "--pid", pid, "--name", "^Smeltwork"},
-                            &shown);
-                    window = shown.section('\n', -1);
-                    return !window.isEmpty() && window != before;
-                },
-                10000);
+            const auto shown = [&] {
+                QString found;
+                xdotool({"search", "--onlyvisible", "--pid", pid, "--name", "^Smeltwork"}, &found);
+                window = found.section('\n', -1);
+                return !window.isEmpty() && window != before;
+            };
+            const bool found = QTest::qWaitFor(shown, 10000);
             return found && xdotool({"windowfocus", "--sync", window});
         }
         if (verb == "close")
@@ -117,67 +94,42 @@ private Q_SLOTS:
         m_program.waitForFinished(5000);
     }
 
+    // Steps separated by ", " (see runStep()) -> the tree saved, and what the program prints,
+    // as in tests/data/session/.
     void userSession_data()
     {
-        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<CraftingData>("after");
-        QTest::addColumn<QStringList>("between"); // lines between the load trace and the save's
-        QTest::newRow("Escape") << QStringList{"key Escape"} << start << QStringList();
-        QTest::newRow("close request") << QStringList{"close"} << start << QStringList();
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("Escape") << "key Escape" << start << "unchanged";
+        QTest::newRow("close request") << "close" << start << "unchanged";
         // Tab reaches the Sort button beside the group list. Names compare by character code.
         QTest::newRow("sort the groups")
-            << QStringList{"key Tab space alt+x"} << CraftingData{start[2], start[0], start[1]}
-            << QStringList{"Sorting ProcGroupList:", "Tools appended.",
-                           "Öfen appended.",         "Alloys comes before Tools (r = 1)",
-                           "List sorted, saving...", "Sorting Complete!"};
+            << "key Tab space alt+x" << CraftingData{start[2], start[0], start[1]} << "sorted";
         // Three steps back along the tab order reach the action button, Add a Process Group.
-        QTest::newRow("add a group")
-            << QStringList{"key shift+Tab shift+Tab shift+Tab space",
-                           "window",
-                           "type Casting",
-                           "key Return",
-                           "window",
-                           "key alt+x"}
-            << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
+        const QString add = "key shift+Tab shift+Tab shift+Tab space, window, type Casting, "
+                            "key Return, window, ";
+        const CraftingData added = CraftingData(start) << ProcGroup{"Casting", {}};
+        QTest::newRow("add a group") << add + "key alt+x" << added << "added";
         // Killed a moment after a change, the program offers it again when it next starts;
         // only the run after the restart is traced.
         QTest::newRow("killed, then restored")
-            << QStringList{"key shift+Tab shift+Tab shift+Tab space",
-                           "window",
-                           "type Casting",
-                           "key Return",
-                           "window",
-                           "kill",
-                           "window",
-                           "key alt+y",
-                           "window",
-                           "key alt+x"}
-            << (CraftingData(start) << ProcGroup{"Casting", {}}) << QStringList();
+            << add + "kill, window, key alt+y, window, key alt+x" << added << "restored";
     }
 
     void userSession()
     {
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         QFETCH(CraftingData, after);
-        QFETCH(QStringList, between);
+        QFETCH(QString, printed);
         const ScratchFolder folder;
-        const QByteArray bytes = saved(start);
-        folder.writeFile("Smeltwork.dat", bytes);
-        QStringList trace;
-        {
-            const TraceCapture capture;
-            CraftingData loaded;
-            readCraftingData(steps.contains("kill") ? saved(after) : bytes, loaded);
-            trace = capture.lines().replaceInStrings(QRegularExpression("^D: "), "") + between;
-        }
-        const QByteArray file = saved(after, &trace);
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream(start));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
         environment.insert("XDG_DATA_HOME", m_runtimeDir.path()); // recovery copies
         environment.insert("QT_QPA_PLATFORM", "xcb");
-        // The trace goes to standard error even where Qt would send it to the system journal;
-        // no logging rules of the machine silence it, and a sanitizer build adds no list of the
-        // leak suppressions it used.
+        // The trace goes to stderr even where Qt would send it to the system journal, no
+        // logging rules silence it, and a sanitizer build lists no leak suppressions there.
         environment.insert("QT_FORCE_STDERR_LOGGING", "1");
         environment.remove("QT_LOGGING_RULES");
         environment.insert("LSAN_OPTIONS",
@@ -188,22 +140,20 @@ private Q_SLOTS:
         QVERIFY(m_program.waitForStarted());
 
         QString window;
-        steps.prepend("window");
-        for (int i = 0; i < steps.size(); ++i)
-            QVERIFY2(runStep(steps[i], window),
-                     qPrintable(QString("step %1 failed: %2").arg(i).arg(steps[i])));
+        for (const QString &step : ("window, " + steps).split(", "))
+            QVERIFY2(runStep(step, window), qPrintable("step failed: " + step));
         QVERIFY2(m_program.waitForFinished(15000), "the program did not end");
         QCOMPARE(m_program.exitStatus() == QProcess::NormalExit ? m_program.exitCode() : -1, 0);
 
-        QStringList printed =
+        QStringList lines =
             QString(m_program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
         // Qt's note about the runtime folder and the xcb plugin's remarks about the X server
         // come from the machine, not from the program.
-        printed.removeIf([](const QString &line) {
+        lines.removeIf([](const QString &line) {
             return line.startsWith("QStandardPaths: ") || line.startsWith("qt.qpa.xcb: ");
         });
-        QCOMPARE(printed, trace);
-        QCOMPARE(folder.readFile("Smeltwork.dat"), file);
+        QCOMPARE(lines, testDataLines("session/" + printed + ".txt"));
+        QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(after));
         // Nothing else is left behind: no backup, no temporary file.
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"Smeltwork.dat"});
     }
@@ -215,9 +165,8 @@ QTEST_GUILESS_MAIN(EndToEndTest)
 // Xlib after Qt and the test: it defines macros such as Status, None and Bool.
 #include <X11/Xlib.h>
 
-// Asks `window` to close as a window manager does when its close button is clicked: a
-// WM_DELETE_WINDOW message, which the program may act on as it likes. (xdotool's windowclose
-// destroys the window instead, which no user can do.)
+// Asks `window` to close as a window manager's close button does, by WM_DELETE_WINDOW (xdotool's
+// windowclose destroys the window instead, which no user can do).
 bool requestWindowClose(const QString &window)
 {
     Display *connection = XOpenDisplay(nullptr);

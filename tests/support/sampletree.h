@@ -37,6 +37,40 @@ inline CraftingData sampleTree()
             {text("Leer"), {}}};
 }
 
+// Ores: Ingot mixes items and skills (Mining with an odd type and id as a file may hold them),
+// Dust has QL 0; Wood: Bar is special, Plank's multipliers read as 0; Empty has no process.
+inline CraftingData forge()
+{
+    return {{"Ores",
+             {proc("Ingot", {item("Hammer", "1", 1234), skill("Smithing", "2"),
+                             item("Anvil", "0", -5), skill("Mining", "0.5", 5, 42)}),
+              proc("Dust", {}, 10, 0)}},
+            {"Wood", {proc("Bar", {}, 120, 120), proc("Plank", {item("Glue", "lots", 3)}, 50, 10)}},
+            {"Empty", {}}};
+}
+
+// Names only: "A(P[r s] Q) B", a null name as "~"; a list of 100 records or more by its size.
+inline QString shape(const CraftingData &data)
+{
+    const auto name = [](const QString &n) { return n.isNull() ? QStringLiteral("~") : n; };
+    if (data.size() >= 100)
+        return QString::number(data.size());
+    QStringList groups;
+    for (const ProcGroup &g : data) {
+        QStringList procs;
+        for (const Proc &p : g.procs) {
+            QStringList reqs;
+            for (const Req &r : p.reqs)
+                reqs << name(r.name);
+            if (reqs.size() >= 100)
+                reqs = QStringList{QString::number(reqs.size())};
+            procs << name(p.name) + (reqs.isEmpty() ? "" : '[' + reqs.join(' ') + ']');
+        }
+        groups << name(g.name) + (procs.isEmpty() ? "" : '(' + procs.join(' ') + ')');
+    }
+    return groups.join(' ');
+}
+
 // QDataStream's encoding of these types has never changed between its versions.
 inline QByteArray encodeWithQDataStream(const CraftingData &data)
 {
@@ -54,10 +88,9 @@ inline QByteArray encodeWithQDataStream(const CraftingData &data)
     return bytes;
 }
 
-// Failing comparisons of trees show the trees.
-inline char *toString(const CraftingData &data)
+inline char *toString(const CraftingData &data) // failing comparisons of trees show them
 {
     QString shown;
     QDebug(&shown) << data;
-    return qstrdup(qPrintable(shown.size() > 600 ? shown.left(600) + "..." : shown));
+    return qstrdup(qPrintable(shown.left(600)));
 }

@@ -6,15 +6,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QTest>
 #include <QTimer>
-#include <functional>
 
 namespace {
 QStringList *capturedLines = nullptr;
@@ -25,16 +22,6 @@ void captureHandler(QtMsgType type, const QMessageLogContext &, const QString &t
         return;
     const char *prefix = type == QtDebugMsg ? "D: " : type == QtInfoMsg ? "I: " : "W: ";
     capturedLines->append(QLatin1String(prefix) + text);
-}
-
-QStringList stripped(const QStringList &lines, const QString &prefix)
-{
-    QStringList out;
-    for (const QString &line : lines) {
-        if (line.startsWith(prefix))
-            out.append(line.mid(prefix.size()));
-    }
-    return out;
 }
 } // namespace
 
@@ -51,25 +38,14 @@ TraceCapture::~TraceCapture()
     capturedLines = m_outer;
 }
 
-QStringList TraceCapture::lines() const
+QStringList TraceCapture::lines(const QString &prefix) const
 {
-    return capturedLines ? *capturedLines : QStringList();
-}
-
-QStringList TraceCapture::debugLines() const
-{
-    return stripped(lines(), QStringLiteral("D: "));
-}
-
-QStringList TraceCapture::warningLines() const
-{
-    return stripped(lines(), QStringLiteral("W: "));
-}
-
-void TraceCapture::clear()
-{
-    if (capturedLines)
-        capturedLines->clear();
+    QStringList out;
+    for (const QString &line : *capturedLines) {
+        if (line.startsWith(prefix))
+            out.append(line.mid(prefix.size()));
+    }
+    return out;
 }
 
 ScratchFolder::ScratchFolder() : m_previous(QDir::currentPath())
@@ -91,20 +67,15 @@ ScratchFolder::~ScratchFolder()
 
 void ScratchFolder::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    QFile file(filePath(name));
+    QFile file(m_dir.filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write test file %s", qPrintable(file.fileName()));
 }
 
 QByteArray ScratchFolder::readFile(const QString &name) const
 {
-    QFile file(filePath(name));
+    QFile file(m_dir.filePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool ScratchFolder::exists(const QString &name) const
-{
-    return QFile::exists(filePath(name));
 }
 
 struct BoxScript::Script
@@ -198,15 +169,6 @@ void act(QWidget *window, const QString &steps)
     }
 }
 
-void closeLeftOpen(QWidget *modal)
-{
-    qWarning("Left open, closed: %s", modal->metaObject()->className());
-    if (auto *dialog = qobject_cast<QDialog *>(modal))
-        dialog->reject();
-    else
-        modal->close();
-}
-
 } // namespace
 
 QStringList run(QWidget *window, const QString &steps)
@@ -226,8 +188,11 @@ QStringList run(QWidget *window, const QString &steps)
             current = modal;
             polls = 0;
         }
-        if (++polls > 500) // 5 s: whatever opened it waits in vain
-            return closeLeftOpen(modal);
+        if (++polls > 500) { // 5 s: whatever opened it waits in vain
+            qWarning("Left open, closed: %s", modal->metaObject()->className());
+            auto *dialog = qobject_cast<QDialog *>(modal);
+            return dialog ? dialog->reject() : void(modal->close());
+        }
         if (seen.contains(modal) || !modal->isActiveWindow())
             return;
         seen.append(modal);
@@ -251,9 +216,15 @@ QStringList run(QWidget *window, const QString &steps)
     return opened;
 }
 
-QByteArray fromHex(const char *hex)
+QByteArray testData(const QString &name)
 {
-    QByteArray clean(hex);
-    clean.replace(' ', "").replace('.', "").replace("\xc2\xb7", "");
-    return QByteArray::fromHex(clean);
+    QFile file(QStringLiteral(SMELT_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read test data %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+QStringList testDataLines(const QString &name)
+{
+    return QString::fromUtf8(testData(name)).split(u'\n', Qt::SkipEmptyParts);
 }

@@ -1,31 +1,28 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
+// What nearly every test uses comes with this header.
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtMessageHandler>
 #include <functional>
 
 class QWidget;
 
-// Collects every debug and warning line while it lives, exactly as the program printed it.
-// Lines are kept as "D: text" and "W: text", so a golden file shows which stream a line
-// went to. Nothing reaches the console while a capture is active; an inner capture takes the
-// lines while it lives.
+// Collects every message while it lives, as "D: text", "W: text" or "I: text", so that a golden
+// file shows the stream. Nothing reaches the console meanwhile; an inner capture takes the lines
+// while it lives.
 class TraceCapture
 {
 public:
+    Q_DISABLE_COPY(TraceCapture)
     TraceCapture();
     ~TraceCapture();
-    TraceCapture(const TraceCapture &) = delete;
-    TraceCapture &operator=(const TraceCapture &) = delete;
 
-    QStringList lines() const;
-    // The lines of one stream only, without their prefix.
-    QStringList debugLines() const;
-    QStringList warningLines() const;
-    void clear();
+    // All lines, or those of one stream ("D: ", "W: ", "I: ") without their prefix.
+    QStringList lines(const QString &prefix = {}) const;
 
 private:
     QtMessageHandler m_previous;
@@ -36,26 +33,22 @@ private:
 class ScratchFolder
 {
 public:
+    Q_DISABLE_COPY(ScratchFolder)
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
 
     QString path() const { return m_dir.path(); }
-    QString filePath(const QString &name) const { return m_dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes) const;
     QByteArray readFile(const QString &name) const;
-    bool exists(const QString &name) const;
 
 private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
 
-// Answers the program's message boxes while it lives: none opens, each takes the next of the
-// answers ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; with none left, its Escape answer)
-// and is noted in shown() as its text, with " | " and the informative text when it has one.
-// The same text goes to Qt's info output, where a TraceCapture notes it as "I: text".
+// Answers the program's message boxes while it lives: none opens, each takes the next answer
+// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; then its Escape answer) and is noted in
+// shown(), and as "I: text" in a TraceCapture, as its text and " | " informative text if any.
 class BoxScript
 {
 public:
@@ -63,8 +56,7 @@ public:
     explicit BoxScript(const QStringList &answers = {},
                        const std::function<void(const QString &)> &beforeAnswer = {});
     ~BoxScript();
-    BoxScript(const BoxScript &) = delete;
-    BoxScript &operator=(const BoxScript &) = delete;
+    Q_DISABLE_COPY(BoxScript)
 
     QStringList shown() const;
 
@@ -73,16 +65,22 @@ private:
     Script *m_script;
 };
 
-// Plays `steps` on windows as their user would. Stages are separated by " > ": the first is
-// played in `window`, each later one in the next modal window to open, once it is active
-// (shortcuts reach the active window only). A stage is a list of steps separated by blanks:
-// 'text types the text, "close" closes the window as its title bar's button does, a button is
-// named by its object name or its text without the '&', anything else is a key such as
-// "Alt+O" or "Shift+Left"; "*3" after a step repeats it. Keys go to the focus widget. A modal
-// window that its stage left open is closed, so a broken test fails instead of hanging. The
-// modal windows that opened are returned in order, by class, a message box with its caption,
-// text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]".
+// Plays `steps` as a user would. Stages are separated by " > ": the first in `window`, each
+// later one in the next modal window, once it is active (shortcuts reach the active window
+// only). Steps are separated by blanks: 'text types, "close" closes the window as its title
+// bar's button does, a button is named by its object name or text without '&', anything else
+// is a key for the focus widget ("Alt+O"); "*3" repeats a step. A modal window left open is
+// closed, so a broken test fails instead of hanging. Returns the modal windows that opened, by
+// class, a message box with caption, text and buttons: "QMessageBox SmeltworkAdmin: Really?
+// [&Yes &No]".
 QStringList run(QWidget *window, const QString &steps);
 
-// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored.
-QByteArray fromHex(const char *hex);
+// A file of tests/data/, and its lines.
+QByteArray testData(const QString &name);
+QStringList testDataLines(const QString &name);
+
+// Hex text of bytes, "2A E5 10 A4"; blanks, dots and middle dots are ignored as non-digits.
+inline QByteArray fromHex(const char *hex)
+{
+    return QByteArray::fromHex(hex);
+}
