@@ -283,22 +283,15 @@ void SmeltworkAdminDialogBase::addShortcuts()
 
 void SmeltworkAdminDialogBase::loadData()
 {
-    if (m_file.recoveryTime().isValid()) {
-        if (SmeltworkFileBoxes::restoreRecovery(this, m_file)) {
-            m_loadReport = m_file.loadRecovery(groups);
-            return;
-        }
-        m_file.declineRecovery();
-    }
-    m_loadReport = m_file.load(groups);
-    SmeltworkFileBoxes::warnAboutLoad(
-        this, m_file, m_loadReport,
-        {tr("Unable to load data file: Format not recognized"),
-         tr("The data file is damaged: it ends early or holds impossible lengths.\n"
-            "Recovered %1, %2 and %3; the rest could not be read.")
-             .arg(tr("%n process group(s)", nullptr, m_loadReport.groups),
-                  tr("%n process(es)", nullptr, m_loadReport.procs),
-                  tr("%n item(s)/tool(s) and skill(s)", nullptr, m_loadReport.reqs))});
+    m_loadReport = SmeltworkFileBoxes::load(this, m_file, groups, [](const FileReport &report) {
+        return SmeltworkFileBoxes::Texts{
+            tr("Unable to load data file: Format not recognized"),
+            tr("The data file is damaged: it ends early or holds impossible lengths.\n"
+               "Recovered %1, %2 and %3; the rest could not be read.")
+                .arg(tr("%n process group(s)", nullptr, report.groups),
+                     tr("%n process(es)", nullptr, report.procs),
+                     tr("%n item(s)/tool(s) and skill(s)", nullptr, report.reqs))};
+    });
 }
 
 bool SmeltworkAdminDialogBase::saveData()

@@ -31,8 +31,10 @@ class SmeltworkFiles
     Q_DECLARE_TR_FUNCTIONS(SmeltworkFiles)
 };
 
-// What a path that is not a regular file is, in the words a box can show.
-QString kindOf(const QString &path)
+} // namespace
+
+// What a path that is not a regular file is.
+static QString kindOf(const QString &path)
 {
 #ifdef Q_OS_UNIX
     struct stat info;
@@ -51,7 +53,11 @@ QString kindOf(const QString &path)
                                    : SmeltworkFiles::tr("not a regular file");
 }
 
-} // namespace
+QString whatIsNotAFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() ? kindOf(path) : QString();
+}
 
 FileReport readWholeFile(const QString &path, QByteArray &bytes)
 {

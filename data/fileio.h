@@ -53,6 +53,10 @@ constexpr int OlderBackups = 9;
 // Only a regular file (or a link to one) is read: a pipe would never end.
 FileReport readWholeFile(const QString &path, QByteArray &bytes);
 
+// What `path` is, in words a box can show ("a named pipe"), when it exists and is not a
+// regular file or a link to one; an empty text otherwise.
+QString whatIsNotAFile(const QString &path);
+
 // Whether the save after a load that found `report` keeps the old file as .bak first: a
 // file the load refused, could not read, found damaged or did not read to its end holds
 // more than what replaces it.

@@ -28,6 +28,23 @@ public:
     static void warnAboutLoad(QWidget *parent, const FileSession &file, const FileReport &report,
                               const Texts &texts);
 
+    // Loads the session's file into `content`, or the changes of a session that ended without
+    // saving them when the user wants them back, and says what the load found; `texts` gives
+    // the window's words for what the load reports.
+    template <typename Content>
+    static FileReport load(QWidget *parent, FileSession &file, Content &content,
+                           const std::function<Texts(const FileReport &)> &texts)
+    {
+        if (file.recoveryTime().isValid()) {
+            if (restoreRecovery(parent, file))
+                return file.loadRecovery(content);
+            file.declineRecovery();
+        }
+        const FileReport report = file.load(content);
+        warnAboutLoad(parent, file, report, texts(report));
+        return report;
+    }
+
     // Asks whether to restore the changes of a session that ended without saving them.
     static bool restoreRecovery(QWidget *parent, const FileSession &file);
 

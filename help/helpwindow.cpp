@@ -185,20 +185,13 @@ void SmeltworkHelpDialog::addShortcuts()
 
 void SmeltworkHelpDialog::loadHelpFile()
 {
-    if (m_file.recoveryTime().isValid()) {
-        if (SmeltworkFileBoxes::restoreRecovery(this, m_file)) {
-            m_loadReport = m_file.loadRecovery(topics);
-            return;
-        }
-        m_file.declineRecovery();
-    }
-    m_loadReport = m_file.load(topics);
-    SmeltworkFileBoxes::warnAboutLoad(
-        this, m_file, m_loadReport,
-        {tr("Unable to load help file: Format not recognized"),
-         tr("The help file is damaged: it ends early or holds impossible lengths.\n"
-            "Recovered %n topic(s); the rest could not be read.",
-            nullptr, m_loadReport.topics)});
+    m_loadReport = SmeltworkFileBoxes::load(this, m_file, topics, [](const FileReport &report) {
+        return SmeltworkFileBoxes::Texts{
+            tr("Unable to load help file: Format not recognized"),
+            tr("The help file is damaged: it ends early or holds impossible lengths.\n"
+               "Recovered %n topic(s); the rest could not be read.",
+               nullptr, report.topics)};
+    });
 }
 
 bool SmeltworkHelpDialog::saveHelpFile()

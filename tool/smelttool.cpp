@@ -12,10 +12,6 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace {
 
 const char ProgramName[] = "smeltwork-tool";
@@ -77,28 +73,6 @@ struct Input
             .arg(end);
     }
 };
-
-// What `path` names, following links, when that is neither a regular file nor nothing.
-QString notAFile(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
-        return QString();
-    if (S_ISDIR(info.st_mode))
-        return SmeltworkTool::tr("a folder");
-    if (S_ISFIFO(info.st_mode))
-        return SmeltworkTool::tr("a named pipe");
-    if (S_ISSOCK(info.st_mode))
-        return SmeltworkTool::tr("a socket");
-    return SmeltworkTool::tr("a device");
-#else
-    const QFileInfo info(path);
-    if (!info.exists() || info.isFile())
-        return QString();
-    return info.isDir() ? SmeltworkTool::tr("a folder") : SmeltworkTool::tr("a special file");
-#endif
-}
 
 class Tool;
 
@@ -271,7 +245,7 @@ private:
         const FileReport report = readWholeFile(path, bytes);
         if (report.status == LoadStatus::Loaded)
             return true;
-        const QString kind = notAFile(path);
+        const QString kind = whatIsNotAFile(path);
         if (!kind.isEmpty() || report.status == LoadStatus::NotAFile)
             message(SmeltworkTool::tr("%1: is %2, not a file")
                         .arg(path, kind.isEmpty() ? report.reason : kind));
@@ -324,7 +298,7 @@ private:
     // over the path, which would put a file where a device or a pipe was.
     bool replaceable(const QString &path)
     {
-        const QString kind = notAFile(path);
+        const QString kind = whatIsNotAFile(path);
         if (!kind.isEmpty())
             message(
                 SmeltworkTool::tr("%1: is %2, not a file; nothing was written").arg(path, kind));
