@@ -22,23 +22,33 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+// One character as the trace prints it: its Latin-1 byte re-encoded as UTF-8, "?" outside
+// Latin-1.
+inline char *putLatin1(char *at, char16_t u)
+{
+    if (u < 0x80) {
+        *at++ = char(u);
+    } else if (u < 0x100) {
+        *at++ = char(0xC0 | (u >> 6));
+        *at++ = char(0x80 | (u & 0x3F));
+    } else {
+        *at++ = '?';
+    }
+    return at;
+}
+
+} // namespace
+
 QByteArray traceText(const QString &text)
 {
     // Filled through a pointer and cut to length once: the trace converts two names per
     // requirement, and append() per character cost more than the conversion itself.
     QByteArray out(text.size() * 2, Qt::Uninitialized);
     char *at = out.data();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            *at++ = char(u);
-        } else if (u < 0x100) {
-            *at++ = char(0xC0 | (u >> 6));
-            *at++ = char(0x80 | (u & 0x3F));
-        } else {
-            *at++ = '?';
-        }
-    }
+    for (const QChar c : text)
+        at = putLatin1(at, c.unicode());
     out.truncate(at - out.constData());
     return out;
 }
@@ -338,17 +348,9 @@ char *TraceParts::put(char *at, const QString &text)
 {
     // traceText(), written in place, up to the first U+0000.
     for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == 0)
+        if (c.unicode() == 0)
             break;
-        if (u < 0x80) {
-            *at++ = char(u);
-        } else if (u < 0x100) {
-            *at++ = char(0xC0 | (u >> 6));
-            *at++ = char(0x80 | (u & 0x3F));
-        } else {
-            *at++ = '?';
-        }
+        at = putLatin1(at, c.unicode());
     }
     return at;
 }
