@@ -70,8 +70,8 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
         if (error == ENOENT)
             return {};
         // A socket cannot even be opened; it is still no file.
-        if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
-            return notRead(LoadStatus::NotAFile, kindOf(path));
+        if (const QString kind = whatIsNotAFile(path); !kind.isEmpty())
+            return notRead(LoadStatus::NotAFile, kind);
         return notRead(LoadStatus::Unreadable, QString::fromLocal8Bit(strerror(error)));
     }
     struct stat info;
@@ -87,8 +87,8 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
 #else
     if (!QFileInfo::exists(path))
         return {};
-    if (!QFileInfo(path).isFile())
-        return notRead(LoadStatus::NotAFile, kindOf(path));
+    if (const QString kind = whatIsNotAFile(path); !kind.isEmpty())
+        return notRead(LoadStatus::NotAFile, kind);
     if (!file.open(QIODevice::ReadOnly))
         return notRead(LoadStatus::Unreadable, file.errorString());
 #endif

@@ -245,10 +245,8 @@ private:
         const FileReport report = readWholeFile(path, bytes);
         if (report.status == LoadStatus::Loaded)
             return true;
-        const QString kind = whatIsNotAFile(path);
-        if (!kind.isEmpty() || report.status == LoadStatus::NotAFile)
-            message(SmeltworkTool::tr("%1: is %2, not a file")
-                        .arg(path, kind.isEmpty() ? report.reason : kind));
+        if (report.status == LoadStatus::NotAFile)
+            message(SmeltworkTool::tr("%1: is %2, not a file").arg(path, report.reason));
         else if (report.status == LoadStatus::Unreadable)
             message(SmeltworkTool::tr("%1: cannot be read (%2)").arg(path, report.reason));
         else
