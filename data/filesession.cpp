@@ -56,11 +56,16 @@ QByteArray workingFolder()
 #endif
 }
 
-QString recoveryPath(const QByteArray &folder, const QString &fileName)
+QString folderKey(const QByteArray &folder)
 {
     const QByteArray id = QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex();
+    return QString::fromLatin1(id.left(32));
+}
+
+QString recoveryPath(const QByteArray &folder, const QString &fileName)
+{
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/recovery/%1-%2").arg(QString::fromLatin1(id.left(32)), fileName);
+           QStringLiteral("/recovery/%1-%2").arg(folderKey(folder), fileName);
 }
 
 namespace {

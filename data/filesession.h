@@ -30,6 +30,9 @@ FileStamp stampOf(const QString &path, const QByteArray &bytes);
 // counts as unchanged.
 bool changedSince(const QString &path, const FileStamp &known);
 
+// A name for the folder whose path's bytes are `folder`, the same in every run and shared
+// with no other folder: what files kept outside it for it are named by.
+QString folderKey(const QByteArray &folder);
 // Where the recovery copy of `fileName` in the folder `folder` (its path's bytes) is kept:
 // the user's application data folder, under a name that no other folder shares.
 QString recoveryPath(const QByteArray &folder, const QString &fileName);

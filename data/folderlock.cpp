@@ -3,7 +3,6 @@
 #include "filesession.h"
 #include "smeltfiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -23,10 +22,8 @@ QString lockPath()
 #endif
     if (folderTakesFiles)
         return craftingFilePath() + QStringLiteral(".lock");
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QByteArray id =
-        QCryptographicHash::hash(workingFolder(), QCryptographicHash::Sha256).toHex().left(32);
-    return runtime + QStringLiteral("/smeltwork-%1.lock").arg(QString::fromLatin1(id));
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/smeltwork-%1.lock").arg(folderKey(workingFolder()));
 }
 
 } // namespace
