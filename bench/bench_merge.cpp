@@ -139,17 +139,17 @@ int main(int argc, char **argv)
 
     // Loaded back, the three trees share no lists, as in the command; copies made in memory
     // would share every list one side left alone, and compare those for free.
-    CraftingData loaded[3];
+    SmeltFile loaded[3];
     for (int i = 0; i < 3; ++i)
-        loadFile(i == 0 ? b : i == 1 ? o : t, loaded[i]);
+        loadFile(i == 0 ? b : i == 1 ? o : t, loaded[i].emplace<CraftingData>());
 
     std::printf("| Measurement (1M requirements, about 300 changes per side) | wall ms | cpu ms "
                 "|\n|---|---:|---:|\n");
     qsizetype conflicts = 0, groups = 0;
     measure("merge of the loaded trees in memory", repetitions, [&] {
-        const Merged<CraftingData> merged = mergeCraftingData(loaded[0], loaded[1], loaded[2]);
+        const Merged<SmeltFile> merged = mergeSmeltFiles(loaded[0], loaded[1], loaded[2]);
         conflicts = merged.conflicts.size();
-        groups = merged.value.size();
+        groups = std::get<CraftingData>(merged.value).size();
     });
     int exitCode = -1;
     measure("`smeltwork-tool merge`: 3 files loaded, merged, saved", repetitions, [&] {

@@ -460,13 +460,6 @@ Merged<SmeltFile> mergeSmeltFiles(const SmeltFile &base, const SmeltFile &ours,
     return {std::move(merged), std::move(merger.conflicts)};
 }
 
-Merged<CraftingData> mergeCraftingData(const CraftingData &base, const CraftingData &ours,
-                                       const CraftingData &theirs)
-{
-    Merged<SmeltFile> merged = mergeSmeltFiles(base, ours, theirs);
-    return {std::get<CraftingData>(std::move(merged.value)), std::move(merged.conflicts)};
-}
-
 QString overfullList(const SmeltFile &file, qsizetype &size)
 {
     const auto over = [&size](qsizetype count, qsizetype most) {

@@ -41,8 +41,6 @@ template <typename T> struct Merged
 // All three must be of the same kind.
 Merged<SmeltFile> mergeSmeltFiles(const SmeltFile &base, const SmeltFile &ours,
                                   const SmeltFile &theirs);
-Merged<CraftingData> mergeCraftingData(const CraftingData &base, const CraftingData &ours,
-                                       const CraftingData &theirs);
 
 // The path of the first list holding more records than the file can count ("$.groups[2].procs"),
 // with its size in `size`; an empty string when every list fits. Each version fits, but both
