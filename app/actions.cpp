@@ -3,14 +3,14 @@
 // rule of the data library, refills the lists and hands the tree it started from to the
 // history; the data file is written once, when the window has closed.
 
-#include "adminwindow.h"
+#include "app/adminwindow.h"
 
-#include "editing.h"
-#include "messagebox.h"
-#include "procdialog.h"
-#include "reqdialog.h"
-#include "reqrow.h"
-#include "trace.h"
+#include "app/reqrow.h"
+#include "data/editing.h"
+#include "data/trace.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/procdialog.h"
+#include "dialogs/reqdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
-#include "adminwindow.h"
+#include "app/adminwindow.h"
 
-#include "appicon.h"
-#include "fileboxes.h"
-#include "findwindow.h"
-#include "folderlock.h"
-#include "helpwindow.h"
-#include "messagebox.h"
-#include "reqrow.h"
+#include "app/findwindow.h"
+#include "app/reqrow.h"
+#include "data/folderlock.h"
+#include "dialogs/fileboxes.h"
+#include "dialogs/messagebox.h"
+#include "help/helpwindow.h"
+#include "resources/appicon.h"
 
 #include <QApplication>
 #include <QComboBox>

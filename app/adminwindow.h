@@ -1,10 +1,10 @@
 #pragma once
 
-#include "dialogkit.h"
-#include "filesession.h"
-#include "history.h"
-#include "records.h"
-#include "smeltfiles.h"
+#include "data/filesession.h"
+#include "data/history.h"
+#include "data/records.h"
+#include "data/smeltfiles.h"
+#include "dialogs/dialogkit.h"
 
 #include <QDialog>
 #include <optional>

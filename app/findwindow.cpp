@@ -1,7 +1,7 @@
-#include "findwindow.h"
+#include "app/findwindow.h"
 
-#include "dialogkit.h"
-#include "find.h"
+#include "data/find.h"
+#include "dialogs/dialogkit.h"
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>

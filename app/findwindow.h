@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editing.h"
-#include "records.h"
+#include "data/editing.h"
+#include "data/records.h"
 
 #include <QDialog>
 

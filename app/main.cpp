@@ -1,8 +1,8 @@
-#include "adminwindow.h"
-#include "folderlock.h"
-#include "termination.h"
-#include "trace.h"
-#include "translations.h"
+#include "app/adminwindow.h"
+#include "data/folderlock.h"
+#include "data/trace.h"
+#include "platform/termination.h"
+#include "resources/translations.h"
 
 #include <QApplication>
 

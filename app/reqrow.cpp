@@ -1,7 +1,7 @@
-#include "reqrow.h"
+#include "app/reqrow.h"
 
-#include "editing.h"
-#include "records.h"
+#include "data/editing.h"
+#include "data/records.h"
 
 namespace {
 

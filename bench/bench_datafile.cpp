@@ -11,11 +11,11 @@
 // at /dev/null or at a pipe read by cat while a run is timed, and the timed part ends once
 // the buffer is written out.
 
-#include "adminwindow.h"
-#include "fileio.h"
-#include "smeltfiles.h"
-#include "synthetictree.h"
-#include "trace.h"
+#include "app/adminwindow.h"
+#include "bench/synthetictree.h"
+#include "data/fileio.h"
+#include "data/smeltfiles.h"
+#include "data/trace.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -6,13 +6,13 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_editing [runs]
 
-#include "adminwindow.h"
-#include "find.h"
-#include "findwindow.h"
-#include "history.h"
-#include "smeltfiles.h"
-#include "synthetictree.h"
-#include "translations.h"
+#include "app/adminwindow.h"
+#include "app/findwindow.h"
+#include "bench/synthetictree.h"
+#include "data/find.h"
+#include "data/history.h"
+#include "data/smeltfiles.h"
+#include "resources/translations.h"
 
 #include <QApplication>
 #include <QComboBox>

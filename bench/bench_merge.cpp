@@ -7,9 +7,9 @@
 // process's CPU time. The merge is timed on the trees in memory and as the whole command:
 // three files loaded, merged, and the result saved.
 
-#include "merge.h"
-#include "smeltfiles.h"
-#include "smelttool.h"
+#include "data/smeltfiles.h"
+#include "tool/merge.h"
+#include "tool/smelttool.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "synthetictree.h"
+#include "bench/synthetictree.h"
 
 #include <QStringList>
 

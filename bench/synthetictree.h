@@ -2,7 +2,7 @@
 
 // The synthetic trees the benchmarks measure, the same in every benchmark program.
 
-#include "records.h"
+#include "data/records.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "craftingfile.h"
+#include "data/craftingfile.h"
 
-#include "datastream.h"
-#include "trace.h"
+#include "data/datastream.h"
+#include "data/trace.h"
 
 #include <QIODevice>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fileio.h"
-#include "records.h"
+#include "data/fileio.h"
+#include "data/records.h"
 
 class QIODevice;
 

@@ -1,4 +1,4 @@
-#include "datastream.h"
+#include "data/datastream.h"
 
 bool StreamReader::readString(QString &value)
 {

@@ -1,6 +1,6 @@
-#include "editing.h"
+#include "data/editing.h"
 
-#include "trace.h"
+#include "data/trace.h"
 
 #include <algorithm>
 #include <set>

@@ -4,8 +4,8 @@
 // dialog become a record, where records are added and removed, how lists are sorted and how
 // help topics hang in their tree. The windows read their dialogs, call these and refill.
 
-#include "helpfile.h"
-#include "records.h"
+#include "data/helpfile.h"
+#include "data/records.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "fileio.h"
+#include "data/fileio.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "filesession.h"
+#include "data/filesession.h"
 
 #include <QCryptographicHash>
 #include <QDir>

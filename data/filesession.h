@@ -5,7 +5,7 @@
 // program has changed it meanwhile, and a recovery copy of the window's unsaved changes
 // that survives a crash.
 
-#include "smeltfiles.h"
+#include "data/smeltfiles.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "find.h"
+#include "data/find.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // Finding records by name in the crafting tree. The search reads the tree in place and
 // keeps only the positions of what it found, so a window can ask again at every keystroke.
 
-#include "editing.h"
-#include "records.h"
+#include "data/editing.h"
+#include "data/records.h"
 
 #include <QList>
 #include <QStringView>

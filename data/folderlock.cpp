@@ -1,7 +1,7 @@
-#include "folderlock.h"
+#include "data/folderlock.h"
 
-#include "filesession.h"
-#include "smeltfiles.h"
+#include "data/filesession.h"
+#include "data/smeltfiles.h"
 
 #include <QDir>
 #include <QLockFile>

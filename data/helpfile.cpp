@@ -1,7 +1,7 @@
-#include "helpfile.h"
+#include "data/helpfile.h"
 
-#include "datastream.h"
-#include "trace.h"
+#include "data/datastream.h"
+#include "data/trace.h"
 
 #include <QDebug>
 #include <QIODevice>

@@ -1,6 +1,6 @@
-#include "history.h"
+#include "data/history.h"
 
-#include "find.h"
+#include "data/find.h"
 
 qsizetype snapshotCost(const CraftingData &tree, const RecordPath &touched)
 {

@@ -6,9 +6,9 @@
 // group, its process list, ...), so each kept tree owns those few lists of its own and
 // shares everything else with the trees before and after it.
 
-#include "editing.h"
-#include "helpfile.h"
-#include "records.h"
+#include "data/editing.h"
+#include "data/helpfile.h"
+#include "data/records.h"
 
 #include <QList>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "smeltfiles.h"
+#include "data/smeltfiles.h"
 
-#include "trace.h"
+#include "data/trace.h"
 
 #include <QFile>
 #include <QFileInfo>

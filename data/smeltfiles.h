@@ -3,8 +3,8 @@
 // The program's two files as files: their names in the working folder, and loading and
 // saving them whole, with the trace each operation prints.
 
-#include "craftingfile.h"
-#include "helpfile.h"
+#include "data/craftingfile.h"
+#include "data/helpfile.h"
 
 // The files' names, relative to the working folder.
 QString craftingFilePath();

@@ -1,4 +1,4 @@
-#include "trace.h"
+#include "data/trace.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

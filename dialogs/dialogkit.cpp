@@ -1,4 +1,4 @@
-#include "dialogkit.h"
+#include "dialogs/dialogkit.h"
 
 #include <QDialog>
 #include <QFrame>

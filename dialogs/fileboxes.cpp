@@ -1,6 +1,6 @@
-#include "fileboxes.h"
+#include "dialogs/fileboxes.h"
 
-#include "messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QFileDialog>
 #include <QLocale>

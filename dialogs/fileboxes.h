@@ -4,7 +4,7 @@
 // session that ended without saving, and a save that failed. All through the program's
 // message-box seam.
 
-#include "filesession.h"
+#include "data/filesession.h"
 
 #include <QCoreApplication>
 #include <functional>

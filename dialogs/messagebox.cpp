@@ -1,4 +1,4 @@
-#include "messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QHash>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "procdialog.h"
+#include "dialogs/procdialog.h"
 
-#include "dialogkit.h"
+#include "dialogs/dialogkit.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,7 +1,7 @@
-#include "reqdialog.h"
+#include "dialogs/reqdialog.h"
 
-#include "appicon.h"
-#include "dialogkit.h"
+#include "dialogs/dialogkit.h"
+#include "resources/appicon.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 // tree must save and load back unchanged. A file that loads completely saves back to the
 // very bytes it was read from (bytes after the last group aside): the encoding has one
 // form per tree.
-#include "craftingfile.h"
-#include "fuzzsupport.h"
+#include "data/craftingfile.h"
+#include "fuzz/fuzzsupport.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // hold memory in proportion to them, report the number of topics it kept, and the topics
 // must save and load back unchanged. A file that loads completely saves back to the very
 // bytes it was read from (bytes after the last topic aside).
-#include "fuzzsupport.h"
-#include "helpfile.h"
+#include "data/helpfile.h"
+#include "fuzz/fuzzsupport.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // the project's own writers, then cut short, given foreign magics, impossible lengths and
 // counts, and trailing bytes. Usage: make_seeds <folder>; the seeds go into
 // <folder>/craftingdata and <folder>/helptopics.
-#include "smeltfiles.h"
+#include "data/smeltfiles.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "editor.h"
+#include "help/editor.h"
 
-#include "appicon.h"
-#include "dialogkit.h"
-#include "lockkeys.h"
-#include "toolpixmaps.h"
-#include "tooltiprelay.h"
+#include "dialogs/dialogkit.h"
+#include "help/tooltiprelay.h"
+#include "platform/lockkeys.h"
+#include "resources/appicon.h"
+#include "resources/toolpixmaps.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tagedit.h"
+#include "help/tagedit.h"
 
 #include <QDialog>
 

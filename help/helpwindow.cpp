@@ -1,13 +1,13 @@
-#include "helpwindow.h"
+#include "help/helpwindow.h"
 
-#include "appicon.h"
-#include "dialogkit.h"
-#include "editing.h"
-#include "editor.h"
-#include "fileboxes.h"
-#include "messagebox.h"
-#include "topicdialog.h"
-#include "trace.h"
+#include "data/editing.h"
+#include "data/trace.h"
+#include "dialogs/dialogkit.h"
+#include "dialogs/fileboxes.h"
+#include "dialogs/messagebox.h"
+#include "help/editor.h"
+#include "help/topicdialog.h"
+#include "resources/appicon.h"
 
 #include <QFrame>
 #include <QGroupBox>

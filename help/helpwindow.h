@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filesession.h"
-#include "history.h"
-#include "smeltfiles.h"
+#include "data/filesession.h"
+#include "data/history.h"
+#include "data/smeltfiles.h"
 
 #include <QDialog>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "tagedit.h"
+#include "help/tagedit.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "tooltiprelay.h"
+#include "help/tooltiprelay.h"
 
 #include <QEvent>
 #include <QToolTip>

@@ -1,7 +1,7 @@
-#include "topicdialog.h"
+#include "help/topicdialog.h"
 
-#include "appicon.h"
-#include "dialogkit.h"
+#include "dialogs/dialogkit.h"
+#include "resources/appicon.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
-#include "lockkeys.h"
+#include "platform/lockkeys.h"
 
-#include "lockkeys_p.h"
+#include "platform/lockkeys_p.h"
 
 bool isCapsLockOn()
 {

@@ -1,4 +1,4 @@
-#include "lockkeys_p.h"
+#include "platform/lockkeys_p.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "toolpixmaps.h"
+#include "resources/toolpixmaps.h"
 
 #include "buttons/bold.xpm"
 #include "buttons/close.xpm"

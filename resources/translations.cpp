@@ -1,4 +1,4 @@
-#include "translations.h"
+#include "resources/translations.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

@@ -1,7 +1,7 @@
 // The built program in a fresh folder inside an Xvfb of the test's own, driven from outside
 // with xdotool only: Smeltwork.dat and the trace on standard error after each session.
-#include "sampletree.h"
-#include "testsupport.h"
+#include "tests/support/sampletree.h"
+#include "tests/support/testsupport.h"
 
 bool requestWindowClose(const QString &window); // below the test: Xlib's macros clash with Qt's
 

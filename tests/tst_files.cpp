@@ -2,11 +2,11 @@
 // not cooperate. As root, whom file modes do not stop, folders are guarded by the immutable
 // attribute, a read-only bind mount or a full tmpfs in a mount namespace of the test's own, or
 // a save made as the user nobody.
-#include "filesession.h"
-#include "folderlock.h"
-#include "sampletree.h"
-#include "smeltfiles.h"
-#include "testsupport.h"
+#include "data/filesession.h"
+#include "data/folderlock.h"
+#include "data/smeltfiles.h"
+#include "tests/support/sampletree.h"
+#include "tests/support/testsupport.h"
 
 #include <QLoggingCategory>
 #include <QRandomGenerator>

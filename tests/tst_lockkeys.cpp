@@ -1,5 +1,5 @@
-#include "editor.h"
-#include "lockkeys.h"
+#include "help/editor.h"
+#include "platform/lockkeys.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The editing rules: what a dialog's values make of a record, where records are added and
 // removed, how lists sort with their trace, how help topics hang in their tree, finding
 // records and the undo history.
-#include "editing.h"
-#include "find.h"
-#include "history.h"
-#include "sampletree.h"
-#include "testsupport.h"
+#include "data/editing.h"
+#include "data/find.h"
+#include "data/history.h"
+#include "tests/support/sampletree.h"
+#include "tests/support/testsupport.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
-#include "checks.h"
-#include "jsonio.h"
-#include "sampletree.h"
-#include "smelttool.h"
-#include "testsupport.h"
-#include "translations.h"
+#include "resources/translations.h"
+#include "tests/support/sampletree.h"
+#include "tests/support/testsupport.h"
+#include "tool/checks.h"
+#include "tool/jsonio.h"
+#include "tool/smelttool.h"
 
 #include <QLoggingCategory>
 #include <climits>

@@ -1,15 +1,15 @@
 // The windows' wiring: that keys and clicks reach the right slot, the right rule of the data
 // library and the right refill. The rules themselves are tested in tst_rules.
-#include "adminwindow.h"
-#include "editing.h"
-#include "editor.h"
-#include "filesession.h"
-#include "findwindow.h"
-#include "helpwindow.h"
-#include "sampletree.h"
-#include "testsupport.h"
-#include "trace.h"
-#include "translations.h"
+#include "app/adminwindow.h"
+#include "app/findwindow.h"
+#include "data/editing.h"
+#include "data/filesession.h"
+#include "data/trace.h"
+#include "help/editor.h"
+#include "help/helpwindow.h"
+#include "resources/translations.h"
+#include "tests/support/sampletree.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,8 +1,8 @@
-#include "checks.h"
+#include "tool/checks.h"
 
-#include "dumptext.h"
-#include "helpfile.h"
-#include "tooltext.h"
+#include "data/helpfile.h"
+#include "tool/dumptext.h"
+#include "tool/tooltext.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smeltfile.h"
+#include "tool/smeltfile.h"
 
 #include <QStringList>
 

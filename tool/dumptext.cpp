@@ -1,6 +1,6 @@
-#include "dumptext.h"
+#include "tool/dumptext.h"
 
-#include "escaping.h"
+#include "tool/escaping.h"
 
 namespace {
 

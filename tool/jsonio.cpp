@@ -1,7 +1,7 @@
-#include "jsonio.h"
+#include "tool/jsonio.h"
 
-#include "escaping.h"
-#include "tooltext.h"
+#include "tool/escaping.h"
+#include "tool/tooltext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

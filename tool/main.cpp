@@ -1,5 +1,5 @@
-#include "smelttool.h"
-#include "translations.h"
+#include "resources/translations.h"
+#include "tool/smelttool.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "merge.h"
+#include "tool/merge.h"
 
-#include "jsonio.h"
-#include "tooltext.h"
+#include "tool/jsonio.h"
+#include "tool/tooltext.h"
 
 #include <QHash>
 

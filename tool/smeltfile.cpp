@@ -1,4 +1,4 @@
-#include "smeltfile.h"
+#include "tool/smeltfile.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smeltfiles.h"
+#include "data/smeltfiles.h"
 
 #include <QByteArrayView>
 #include <variant>

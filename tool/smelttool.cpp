@@ -1,11 +1,11 @@
-#include "smelttool.h"
+#include "tool/smelttool.h"
 
-#include "checks.h"
-#include "dumptext.h"
-#include "jsonio.h"
-#include "merge.h"
-#include "smeltfile.h"
-#include "tooltext.h"
+#include "tool/checks.h"
+#include "tool/dumptext.h"
+#include "tool/jsonio.h"
+#include "tool/merge.h"
+#include "tool/smeltfile.h"
+#include "tool/tooltext.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -3,7 +3,7 @@
 // Records in a line, a tree that exercises every corner of the data file and its trace, and
 // Qt's own QDataStream as the reference encoder of that file.
 
-#include "records.h"
+#include "data/records.h"
 
 #include <QDataStream>
 #include <QDebug>

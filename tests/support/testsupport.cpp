@@ -1,7 +1,7 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "filesession.h"
-#include "messagebox.h"
+#include "data/filesession.h"
+#include "dialogs/messagebox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
