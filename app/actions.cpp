@@ -1,13 +1,14 @@
-// The Add, Delete and Edit actions, the two sorts, undo and redo of the administration
-// window: the only changes to the crafting tree. Each action reads its dialog, applies the
-// rule of the data library, refills the lists and hands the tree it started from to the
-// history; the data file is written once, when the window has closed.
+// The Add, Delete and Edit actions, the two sorts and what undo and redo show in the
+// administration window: the only changes to the crafting tree. Each action reads its dialog, hands
+// the rule of the data library to the document and refills the lists; the data file is written
+// once, when the window has closed.
 
 #include "app/adminwindow.h"
 
 #include "app/reqrow.h"
 #include "data/editing.h"
 #include "data/trace.h"
+#include "dialogs/dialogkit.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/procdialog.h"
 #include "dialogs/reqdialog.h"
@@ -22,8 +23,8 @@
 namespace {
 
 // Entries of ActionList and TypeList, by position.
-enum Action { AddAction = 0, DeleteAction = 1, EditAction = 2 };
-enum Kind { GroupKind = 0, ProcessKind = 1, ItemKind = 2, SkillKind = 3 };
+enum Action { AddAction, DeleteAction, EditAction, ActionCount };
+enum Kind { GroupKind, ProcessKind, ItemKind, SkillKind, KindCount };
 
 ProcFields fieldsOf(const SmeltworkProcDialog &dialog)
 {
@@ -55,73 +56,62 @@ bool confirmed(QWidget *parent, const QString &question)
 
 void SmeltworkAdminDialogBase::doAction()
 {
+    using Self = SmeltworkAdminDialogBase;
+    using Run = void (*)(Self &);
+    static const Run actions[ActionCount][KindCount] = {
+        {[](Self &w) { w.addGroup(); }, [](Self &w) { w.addProc(); },
+         [](Self &w) { w.addReq(false); }, [](Self &w) { w.addReq(true); }},
+        {[](Self &w) { w.deleteGroup(); }, [](Self &w) { w.deleteProc(); },
+         [](Self &w) { w.deleteReq(false); }, [](Self &w) { w.deleteReq(true); }},
+        {[](Self &w) { w.editGroupAction(); }, [](Self &w) { w.editProcAction(); },
+         [](Self &w) { w.editReqAction(false); }, [](Self &w) { w.editReqAction(true); }},
+    };
     const int kind = TypeList->currentIndex();
-    const bool skill = kind == SkillKind;
-    switch (currentAction) {
-    case AddAction:
-        switch (kind) {
-        case GroupKind:
-            return addGroup();
-        case ProcessKind:
-            return addProc();
-        case ItemKind:
-        case SkillKind:
-            return addReq(skill);
-        }
-        break;
-    case DeleteAction:
-        switch (kind) {
-        case GroupKind:
-            return deleteGroup();
-        case ProcessKind:
-            return deleteProc();
-        case ItemKind:
-        case SkillKind:
-            return deleteReq(skill);
-        }
-        break;
-    case EditAction:
-        switch (kind) {
-        case GroupKind:
-            return editGroupAction();
-        case ProcessKind:
-            return editProcAction();
-        case ItemKind:
-        case SkillKind:
-            return editReqAction(skill);
-        }
-        break;
-    default:
-        // A fault of the program, not of the user: reported as a fixed text.
-        SmeltworkMessageBox::warning(this, QStringLiteral("An unknown error occured.\n"
-                                                          "Unable to determin type of action to "
-                                                          "perform."));
-        break;
-    }
+    if (currentAction >= 0 && currentAction < ActionCount && kind >= 0 && kind < KindCount)
+        return actions[currentAction][kind](*this);
+    // A fault of the program, not of the user: reported as a fixed text.
+    SmeltworkMessageBox::warning(this, QStringLiteral("An unknown error occured.\n"
+                                                      "Unable to determin type of action to "
+                                                      "perform."));
 }
 
-// Says why nothing can be added to a list of `size` records, when it is full.
-bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const QString &message)
+bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const RecordPath &place)
 {
     if (roomFor(size) == EditResult::Done)
         return false;
-    SmeltworkMessageBox::warning(this, message);
+    const int most = int(MaxListSize);
+    SmeltworkMessageBox::warning(
+        this, place.req >= 0 ? tr("This process is full: it holds %n item(s)/tool(s) and "
+                                  "skill(s), the most the data file can store.",
+                                  nullptr, most)
+              : place.proc >= 0
+                  ? tr("This process group is full: it holds %n process(es), the most the data "
+                       "file can store.",
+                       nullptr, most)
+                  : tr("The list of process groups is full: it holds %n group(s), the most the "
+                       "data file can store.",
+                       nullptr, most));
     return true;
+}
+
+template <typename Rule> void SmeltworkAdminDialogBase::apply(const RecordPath &place, Rule &&rule)
+{
+    // The lists were checked before the dialog ran; a record gone meanwhile is no news.
+    if (m_document.edit(place, std::forward<Rule>(rule)) == EditResult::ListFull)
+        refusedAsFull(MaxListSize, place);
 }
 
 void SmeltworkAdminDialogBase::addGroup()
 {
-    if (refusedAsFull(groups.size(), tr("The list of process groups is full: it holds %n group(s), "
-                                        "the most the data file can store.",
-                                        nullptr, int(MaxListSize))))
+    const RecordPath place{int(groups.size())};
+    if (refusedAsFull(groups.size(), place))
         return;
     SmeltworkProcDialog dialog(GroupKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    appendGroup(groups, newGroup(dialog.NameEdit->text()));
+    const ProcGroup group = newGroup(dialog.NameEdit->text());
+    apply(place, [&group](CraftingData &d) { return appendGroup(d, group); });
     fillGroupList();
-    recordChange(before, {int(before.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteGroup()
@@ -134,10 +124,8 @@ void SmeltworkAdminDialogBase::deleteGroup()
             .arg(ProcGroupList->currentText());
     if (!confirmed(this, question))
         return;
-    const CraftingData before = groups;
-    removeRecord(groups, {g});
+    apply({g}, [g](CraftingData &d) { return removeRecord(d, {g}); });
     fillGroupList();
-    recordChange(before, {g});
 }
 
 void SmeltworkAdminDialogBase::editGroupAction()
@@ -149,10 +137,9 @@ void SmeltworkAdminDialogBase::editGroupAction()
     dialog.NameEdit->setText(groups.at(g).name);
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    editGroup(groups[g], dialog.NameEdit->text());
+    const QString name = dialog.NameEdit->text();
+    m_document.edit({g}, [g, &name](CraftingData &d) { editGroup(d[g], name); });
     fillGroupList();
-    recordChange(before, {g});
 }
 
 void SmeltworkAdminDialogBase::addProc()
@@ -163,18 +150,15 @@ void SmeltworkAdminDialogBase::addProc()
                                               "Add a process group first."));
         return;
     }
-    if (refusedAsFull(groups.at(g).procs.size(),
-                      tr("This process group is full: it holds %n process(es), the most the data "
-                         "file can store.",
-                         nullptr, int(MaxListSize))))
+    const RecordPath place{g, int(groups.at(g).procs.size())};
+    if (refusedAsFull(groups.at(g).procs.size(), place))
         return;
     SmeltworkProcDialog dialog(ProcessKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    appendProc(groups, g, newProc(fieldsOf(dialog)));
+    const Proc proc = newProc(fieldsOf(dialog));
+    apply(place, [g, &proc](CraftingData &d) { return appendProc(d, g, proc); });
     fillProcessList();
-    recordChange(before, {g, int(before.at(g).procs.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteProc()
@@ -186,11 +170,9 @@ void SmeltworkAdminDialogBase::deleteProc()
                                  .arg(ProcessList->currentText());
     if (!confirmed(this, question))
         return;
-    const CraftingData before = groups;
     const RecordPath path{currentGroup(), p};
-    removeRecord(groups, path);
+    apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
     fillProcessList();
-    recordChange(before, path);
 }
 
 void SmeltworkAdminDialogBase::editProcAction()
@@ -208,10 +190,9 @@ void SmeltworkAdminDialogBase::editProcAction()
         dialog.setSpecial(true);
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    editProc(groups[g].procs[p], fieldsOf(dialog));
+    const ProcFields fields = fieldsOf(dialog);
+    m_document.edit({g, p}, [g, p, &fields](CraftingData &d) { editProc(d[g].procs[p], fields); });
     fillProcessList();
-    recordChange(before, {g, p});
 }
 
 void SmeltworkAdminDialogBase::addReq(bool skill)
@@ -225,21 +206,18 @@ void SmeltworkAdminDialogBase::addReq(bool skill)
         return;
     }
     const int g = currentGroup();
-    if (refusedAsFull(
-            groups.at(g).procs.at(p).reqs.size(),
-            tr("This process is full: it holds %n item(s)/tool(s) and skill(s), the most the "
-               "data file can store.",
-               nullptr, int(MaxListSize))))
+    const qsizetype size = groups.at(g).procs.at(p).reqs.size();
+    const RecordPath place{g, p, int(size)};
+    if (refusedAsFull(size, place))
         return;
     SmeltworkReqDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     if (skill)
         switchOffId(dialog);
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    appendReq(groups, g, p, newReq(fieldsOf(dialog), skill));
+    const Req req = newReq(fieldsOf(dialog), skill);
+    apply(place, [g, p, &req](CraftingData &d) { return appendReq(d, g, p, req); });
     fillReqLists();
-    recordChange(before, {g, p, int(before.at(g).procs.at(p).reqs.size())});
 }
 
 void SmeltworkAdminDialogBase::deleteReq(bool skill)
@@ -252,11 +230,9 @@ void SmeltworkAdminDialogBase::deleteReq(bool skill)
                                    : tr("Really delete item/tool \"%1\"?").arg(name);
     if (!confirmed(this, question))
         return;
-    const CraftingData before = groups;
     const RecordPath path{currentGroup(), currentProc(), k};
-    removeRecord(groups, path);
+    apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
     fillReqLists();
-    recordChange(before, path);
 }
 
 void SmeltworkAdminDialogBase::editReqAction(bool skill)
@@ -279,10 +255,10 @@ void SmeltworkAdminDialogBase::editReqAction(bool skill)
         dialog.ZorvexEdit->setText(idText(shown.id));
     if (!dialog.exec())
         return;
-    const CraftingData before = groups;
-    editReq(groups[g].procs[p].reqs[k], fieldsOf(dialog));
+    const ReqFields fields = fieldsOf(dialog);
+    m_document.edit(
+        {g, p, k}, [g, p, k, &fields](CraftingData &d) { editReq(d[g].procs[p].reqs[k], fields); });
     fillReqLists();
-    recordChange(before, {g, p, k});
 }
 
 int SmeltworkAdminDialogBase::currentReq(bool skill) const
@@ -296,56 +272,26 @@ int SmeltworkAdminDialogBase::currentReq(bool skill) const
 
 void SmeltworkAdminDialogBase::sortProcGrpList()
 {
-    const CraftingData before = groups;
-    sortGroups(groups);
+    m_document.edit({}, sortGroups);
     fillGroupList();
-    recordChange(before, {});
     traceLine("Sorting Complete!");
 }
 
 void SmeltworkAdminDialogBase::sortProcList()
 {
-    const CraftingData before = groups;
     const int g = currentGroup();
-    if (sortProcs(groups, g) != EditResult::Done)
+    if (g < 0)
         return; // no group, nothing to sort
+    apply({g}, [g](CraftingData &d) { return sortProcs(d, g); });
     fillProcessList();
-    recordChange(before, {g});
     traceLine("Sorting Complete!");
 }
 
-void SmeltworkAdminDialogBase::recordChange(const CraftingData &before, const RecordPath &touched)
+// After an undo or a redo the group and process the change touched are current again.
+void SmeltworkAdminDialogBase::showChange(const std::optional<RecordPath> &place)
 {
-    // An Edit accepted as it was, or a sort of a sorted list, is no step to undo. Lists the
-    // change did not touch are still shared, and QList compares those by pointer.
-    if (groups == before)
+    if (!place)
         return;
-    m_history.record(before, touched);
-    changed(touched);
-}
-
-void SmeltworkAdminDialogBase::undo()
-{
-    restore(m_history.undo(groups));
-}
-
-void SmeltworkAdminDialogBase::redo()
-{
-    restore(m_history.redo(groups));
-}
-
-void SmeltworkAdminDialogBase::restore(const std::optional<CraftingHistory::Step> &step)
-{
-    if (!step)
-        return;
-    groups = step->tree;
     fillGroupNames();
-    showRecord(step->touched);
-    changed(step->touched);
-}
-
-void SmeltworkAdminDialogBase::changed(const RecordPath &touched)
-{
-    m_file.changed(groups);
-    emit treeChanged(touched);
+    showRecord(*place);
 }

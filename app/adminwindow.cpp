@@ -3,9 +3,11 @@
 #include "app/findwindow.h"
 #include "app/reqrow.h"
 #include "data/folderlock.h"
+#include "dialogs/dialogkit.h"
 #include "dialogs/fileboxes.h"
 #include "dialogs/messagebox.h"
 #include "help/helpwindow.h"
+#include "platform/processhooks.h"
 #include "resources/appicon.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QStringListModel>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -148,18 +151,14 @@ SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *
     setSizePolicy(policy);
 
     loadData();
+    if (ProcessHooks *hooks = ProcessHooks::instance())
+        connect(hooks, &ProcessHooks::exiting, &m_document, &DocumentBase::writePendingRecovery);
     buildWidgets();
     connectSignals();
     addShortcuts();
     ProcGroupList->setFocus();
     fillGroupList();
     SmeltworkAdminDialogBase::selectAction(0);
-}
-
-SmeltworkAdminDialogBase::~SmeltworkAdminDialogBase()
-{
-    // The find window reads the tree in place; it goes before the tree does.
-    delete m_find;
 }
 
 void SmeltworkAdminDialogBase::buildWidgets()
@@ -271,19 +270,15 @@ void SmeltworkAdminDialogBase::connectSignals()
 
 void SmeltworkAdminDialogBase::addShortcuts()
 {
-    using Self = SmeltworkAdminDialogBase;
-    connect(makeShortcut(this, findKeys()), &QShortcut::activated, this, &Self::showFind);
-    connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
-    connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
-    connect(makeShortcut(this, saveKeys()), &QShortcut::activated, this, [this] { saveData(); });
-    setToolTip(tr("Find: %1\nUndo: %2\nRedo: %3\nSave: %4")
-                   .arg(keysText(findKeys()), keysText(undoKeys()), keysText(redoKeys()),
-                        keysText(saveKeys())));
+    addWindowKeys(this, QList<WindowKey>{{tr("Find"), findKeys(), [this] { showFind(); }}} +
+                            documentKeys([this] { showChange(m_document.undo()); },
+                                         [this] { showChange(m_document.redo()); },
+                                         [this] { saveData(); }));
 }
 
 void SmeltworkAdminDialogBase::loadData()
 {
-    m_loadReport = SmeltworkFileBoxes::load(this, m_file, groups, [](const FileReport &report) {
+    SmeltworkFileBoxes::load(this, m_document, [](const FileReport &report) {
         return SmeltworkFileBoxes::Texts{
             tr("Unable to load data file: Format not recognized"),
             tr("The data file is damaged: it ends early or holds impossible lengths.\n"
@@ -296,9 +291,7 @@ void SmeltworkAdminDialogBase::loadData()
 
 bool SmeltworkAdminDialogBase::saveData()
 {
-    return SmeltworkFileBoxes::saveUntilDone(this, m_file, [this](const QString &path) {
-        return path.isEmpty() ? m_file.save(groups) : m_file.saveAs(path, groups);
-    });
+    return SmeltworkFileBoxes::saveUntilDone(this, m_document);
 }
 
 int SmeltworkAdminDialogBase::currentGroup() const
@@ -403,15 +396,13 @@ void SmeltworkAdminDialogBase::showFind()
 {
     using Self = SmeltworkAdminDialogBase;
     if (!m_find) {
-        m_find = new SmeltworkFindWindow(groups, this);
+        m_find = new SmeltworkFindWindow(this);
         placeBeside(m_find, this);
         connect(m_find, &SmeltworkFindWindow::showRequested, this, &Self::showRecord);
-        connect(this, &Self::treeChanged, m_find, &SmeltworkFindWindow::refresh);
+        connect(&m_document, &DocumentBase::changed, m_find, [this] { m_find->setTree(groups); });
     }
-    const bool wasHidden = !m_find->isVisible();
     m_find->show();
-    if (wasHidden)
-        m_find->refresh(); // it does not search while hidden
+    m_find->setTree(groups); // a hidden window does not search
     m_find->raise();
     m_find->activateWindow();
     m_find->FindEdit->setFocus();
@@ -477,7 +468,15 @@ void closeOpenWindows()
     for (int left = 32; left > 0; --left) {
         QWidget *window = QApplication::activeModalWidget();
         if (!window)
-            break;
+            return;
+        // A box about changes that could be lost waits for the user's answer; the windows
+        // below it close after that.
+        if (SmeltworkMessageBox::mustAnswer(window)) {
+            QObject::connect(
+                qobject_cast<QDialog *>(window), &QDialog::finished, qApp,
+                [] { QTimer::singleShot(0, qApp, &closeOpenWindows); }, Qt::SingleShotConnection);
+            return;
+        }
         if (auto *dialog = qobject_cast<QDialog *>(window))
             dialog->reject();
         else

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "data/filesession.h"
-#include "data/history.h"
-#include "data/records.h"
+#include "data/document.h"
 #include "data/smeltfiles.h"
-#include "dialogs/dialogkit.h"
 
 #include <QDialog>
+#include <QString>
 #include <optional>
 
 class QComboBox;
@@ -28,7 +26,6 @@ class SmeltworkAdminDialogBase : public QDialog
 public:
     explicit SmeltworkAdminDialogBase(QWidget *parent = nullptr, const char *name = nullptr,
                                       bool modal = false, Qt::WindowFlags fl = {});
-    ~SmeltworkAdminDialogBase() override;
 
     QLabel *ProcGroupLabel;
     QComboBox *ProcGroupList;
@@ -54,15 +51,10 @@ public:
     bool saveData();
 
     const CraftingData &data() const { return groups; }
-    const FileReport &loadReport() const { return m_loadReport; }
 
     // Makes the record at `path` current: its group and process in the lists, and a
     // requirement's row on its tab. Positions past the end of a list stand for its last entry.
     void showRecord(const RecordPath &path);
-
-Q_SIGNALS:
-    // The tree has changed at `touched`, by an action, a sort, an undo or a redo.
-    void treeChanged(const RecordPath &touched);
 
 protected:
     QVBoxLayout *MainLayout;
@@ -74,7 +66,9 @@ protected:
     QHBoxLayout *ActionBoxLayout;
 
     int currentAction = 0;
-    CraftingData groups;
+    // The tree lives in the document, which every change goes through; `groups` reads it.
+    CraftingDocument m_document{craftingFilePath()};
+    const CraftingData &groups = m_document.content();
 
     void loadData();
     void fillGroupList();
@@ -85,10 +79,6 @@ protected:
     int currentGroup() const;
     int currentProc() const;
 
-    // Every change of the tree ends here, once the lists show it: what has to follow any
-    // change (saving, recovery) hooks in here or on treeChanged().
-    void changed(const RecordPath &touched);
-
 protected Q_SLOTS:
     virtual void doAction();
     virtual void selectProcGrp(int);
@@ -98,8 +88,6 @@ protected Q_SLOTS:
     virtual void sortProcGrpList();
     virtual void sortProcList();
     virtual void showFind();
-    virtual void undo();
-    virtual void redo();
 
 private:
     void buildWidgets();
@@ -126,17 +114,14 @@ private:
     void deleteReq(bool skill);
     void editReqAction(bool skill);
     int currentReq(bool skill) const;
-    bool refusedAsFull(qsizetype size, const QString &message);
-
-    // Keeps `before` for undo when the tree now differs from it, and announces the change.
-    void recordChange(const CraftingData &before, const RecordPath &touched);
-    void restore(const std::optional<CraftingHistory::Step> &step);
+    // Says that the list a record would be added to at `place` is full, when it is.
+    bool refusedAsFull(qsizetype size, const RecordPath &place);
+    // Changes the tree at `place` by `rule` (actions.cpp), and says so when its list was full.
+    template <typename Rule> void apply(const RecordPath &place, Rule &&rule);
+    void showChange(const std::optional<RecordPath> &place);
     void fillGroupNames();
     void selectReqRow(int k);
 
-    FileReport m_loadReport;
-    FileSession m_file{craftingFilePath()};
-    CraftingHistory m_history;
     SmeltworkFindWindow *m_find = nullptr;
 };
 

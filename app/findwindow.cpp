@@ -14,7 +14,7 @@
 
 namespace {
 
-enum MatchColumn { RecordColumn, MultiplierColumn, KindColumn, MatchColumnCount };
+enum FoundColumn { FoundRecordColumn, FoundMultiplierColumn, FoundKindColumn, FoundColumnCount };
 
 } // namespace
 
@@ -23,9 +23,10 @@ enum MatchColumn { RecordColumn, MultiplierColumn, KindColumn, MatchColumnCount 
 class FindModel : public QAbstractTableModel
 {
 public:
-    FindModel(const CraftingData &tree, QObject *parent) : QAbstractTableModel(parent), m_tree(tree)
-    {}
+    using QAbstractTableModel::QAbstractTableModel;
 
+    const CraftingData &tree() const { return m_tree; }
+    void setTree(const CraftingData &tree) { m_tree = tree; }
     void setMatches(const FindResult &result)
     {
         beginResetModel();
@@ -39,16 +40,16 @@ public:
     {
         return parent.isValid() ? 0 : int(m_result.listed.size());
     }
-    int columnCount(const QModelIndex &) const override { return MatchColumnCount; }
+    int columnCount(const QModelIndex &) const override { return FoundColumnCount; }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
         switch (section) {
-        case RecordColumn:
+        case FoundRecordColumn:
             return SmeltworkFindWindow::tr("Record");
-        case MultiplierColumn:
+        case FoundMultiplierColumn:
             return SmeltworkFindWindow::tr("Multiplier");
         default:
             return SmeltworkFindWindow::tr("Kind");
@@ -64,9 +65,9 @@ public:
         if (!at.group)
             return {};
         switch (index.column()) {
-        case RecordColumn:
+        case FoundRecordColumn:
             return recordText(at);
-        case MultiplierColumn:
+        case FoundMultiplierColumn:
             return at.req ? at.req->multiplier : QString();
         default:
             return kindText(at);
@@ -95,12 +96,11 @@ private:
                        : SmeltworkFindWindow::tr("Process Group");
     }
 
-    const CraftingData &m_tree;
+    CraftingData m_tree; // the rows are made from this copy, not from the window's tree
     FindResult m_result;
 };
 
-SmeltworkFindWindow::SmeltworkFindWindow(const CraftingData &tree, QWidget *parent)
-    : QDialog(parent, smeltworkWindowFlags()), m_tree(tree)
+SmeltworkFindWindow::SmeltworkFindWindow(QWidget *parent) : QDialog(parent, smeltworkWindowFlags())
 {
     setUpDialog(this, false, nullptr, "SmeltworkFindWindow", 480, 300, tr("Find - Smeltwork"));
     buildWidgets();
@@ -118,7 +118,7 @@ void SmeltworkFindWindow::buildWidgets()
     FindEdit->installEventFilter(this);
     m_layout->addWidget(FindEdit);
 
-    m_model = new FindModel(m_tree, this);
+    m_model = new FindModel(this);
     MatchList = makeNamed<QTreeView>(this, "MatchList");
     MatchList->setModel(m_model);
     MatchList->setRootIsDecorated(false);
@@ -130,9 +130,9 @@ void SmeltworkFindWindow::buildWidgets()
     MatchList->setSelectionBehavior(QAbstractItemView::SelectRows);
     QHeaderView *header = MatchList->header();
     header->setStretchLastSection(false);
-    header->setSectionResizeMode(RecordColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(MultiplierColumn, QHeaderView::ResizeToContents);
-    header->setSectionResizeMode(KindColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(FoundRecordColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(FoundMultiplierColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(FoundKindColumn, QHeaderView::ResizeToContents);
     // Measuring a column reads its rows from the tree; a hundred of them tell the width.
     header->setResizeContentsPrecision(100);
     m_layout->addWidget(MatchList);
@@ -149,8 +149,9 @@ void SmeltworkFindWindow::connectSignals()
     connect(MatchList, &QTreeView::activated, this, &Self::showSelected);
 }
 
-void SmeltworkFindWindow::refresh()
+void SmeltworkFindWindow::setTree(const CraftingData &tree)
 {
+    m_model->setTree(tree);
     // A search of a large tree takes a while; a hidden window searches when it shows again.
     if (!isVisible())
         return;
@@ -163,7 +164,7 @@ void SmeltworkFindWindow::refresh()
 
 void SmeltworkFindWindow::search()
 {
-    m_model->setMatches(findRecords(m_tree, FindEdit->text()));
+    m_model->setMatches(findRecords(m_model->tree(), FindEdit->text()));
     const FindResult &result = m_model->result();
     const int rows = int(result.listed.size());
     if (rows > 0)

@@ -20,17 +20,17 @@ class SmeltworkFindWindow : public QDialog
     Q_OBJECT
 
 public:
-    // `tree` is the administration window's own tree, read in place at every search.
-    SmeltworkFindWindow(const CraftingData &tree, QWidget *parent);
+    explicit SmeltworkFindWindow(QWidget *parent);
 
     QLineEdit *FindEdit;
     QTreeView *MatchList;
     QLabel *CountLabel;
 
 public Q_SLOTS:
-    // Searches the changed tree again for the same text, keeping the selected row where it
-    // can.
-    void refresh();
+    // The tree to search, a copy that shares its lists with the window's: when it has
+    // changed, a shown window searches it again for the same text, keeping the selected row
+    // where it can.
+    void setTree(const CraftingData &tree);
 
 Q_SIGNALS:
     void showRequested(const RecordPath &path);
@@ -44,7 +44,6 @@ private:
     void search();
     void showSelected();
 
-    const CraftingData &m_tree;
     FindModel *m_model;
     QVBoxLayout *m_layout;
 };

@@ -1,7 +1,8 @@
 #include "app/adminwindow.h"
 #include "data/folderlock.h"
 #include "data/trace.h"
-#include "platform/termination.h"
+#include "dialogs/dialogkit.h"
+#include "platform/processhooks.h"
 #include "resources/translations.h"
 
 #include <QApplication>
@@ -9,17 +10,27 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    ProcessHooks hooks;
     startTraceBuffering();
     QCoreApplication::setApplicationName(QStringLiteral("SmeltworkAdmin"));
     installTranslations();
-    const FolderLock lock;
+    FolderLock lock;
     if (lock.heldElsewhere())
         return refuseSecondWindow(lock);
-    // A logout, a closed terminal or Ctrl+C closes the windows, which then save as ever.
-    TerminationRequests termination;
-    QObject::connect(&termination, &TerminationRequests::requested, &closeOpenWindows);
+
+    // A logout, a closed terminal or Ctrl+C closes the windows, which then save as ever. Until
+    // the window is up only its load boxes can be open, and nothing has been changed: the
+    // program ends there and then, and a recovery copy stays for the next start.
+    bool running = false;
+    QObject::connect(&hooks, &ProcessHooks::terminationRequested, [&](int signal) {
+        if (running)
+            return closeOpenWindows();
+        lock.release();
+        hooks.endBySignal(signal);
+    });
 
     auto *window = new SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags());
+    running = true;
     window->exec();
     // However the window was closed (Exit, Escape, the title bar), the data is written.
     window->saveData();

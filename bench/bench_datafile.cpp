@@ -16,6 +16,7 @@
 #include "data/fileio.h"
 #include "data/smeltfiles.h"
 #include "data/trace.h"
+#include "dialogs/dialogkit.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -212,7 +213,8 @@ Sample readAndDecode(const QString &path)
 {
     Stopwatch watch;
     QByteArray bytes;
-    readWholeFile(path, bytes);
+    if (readWholeFile(path, bytes).status != LoadStatus::Loaded)
+        qFatal("bench: cannot read %s", qPrintable(path));
     const char *at = bytes.constData() + 4;
     qint64 sum = 0;
     auto u16 = [&at] {
@@ -645,8 +647,9 @@ int main(int argc, char **argv)
     // holds, one allocation per string.
     auto prepare = [](FileSet &file, const CraftingData &generated) {
         setTrace(false);
-        saveFile(file.path, generated, false);
-        loadFile(file.path, file.data);
+        if (saveFile(file.path, generated, false).status != SaveStatus::Saved ||
+            loadFile(file.path, file.data).status != LoadStatus::Loaded)
+            qFatal("bench: cannot save and load %s", qPrintable(file.path));
         setTrace(true);
         std::printf("%-8s %-14s %5.1f MB, %7lld trace lines\n", file.label.toUtf8().constData(),
                     qPrintable(QFileInfo(file.path).fileName()),

@@ -301,11 +301,12 @@ void benchHistoryMemory()
             editReq(tree[g].procs[p].reqs[k],
                     {name, QStringLiteral("2"), false, QStringLiteral("5")});
             break;
-        case 1:
-            removeRecord(tree, {g, p, k});
+        case 1: // the position is in the tree: the removal cannot fail
+            static_cast<void>(removeRecord(tree, {g, p, k}));
             break;
-        case 2:
-            appendReq(tree, g, p, newReq({name, QStringLiteral("1"), false, QString()}, true));
+        case 2: // a process of the bench's tree holds far fewer than 65,535 requirements
+            static_cast<void>(
+                appendReq(tree, g, p, newReq({name, QStringLiteral("1"), false, QString()}, true)));
             break;
         case 3:
             editProc(tree[g].procs[p], {name, QStringLiteral("90"), QStringLiteral("10"), false});

@@ -141,7 +141,12 @@ int main(int argc, char **argv)
     // would share every list one side left alone, and compare those for free.
     SmeltFile loaded[3];
     for (int i = 0; i < 3; ++i)
-        loadFile(i == 0 ? b : i == 1 ? o : t, loaded[i].emplace<CraftingData>());
+        if (loadFile(i == 0   ? b
+                     : i == 1 ? o
+                              : t,
+                     loaded[i].emplace<CraftingData>())
+                .status != LoadStatus::Loaded)
+            qFatal("bench: cannot load the merge inputs");
 
     std::printf("| Measurement (1M requirements, about 300 changes per side) | wall ms | cpu ms "
                 "|\n|---|---:|---:|\n");

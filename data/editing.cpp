@@ -98,6 +98,89 @@ void editReq(Req &req, const ReqFields &fields)
         req.id = idOfText(fields.id);
 }
 
+HelpTopic newTopic(const TopicFields &fields)
+{
+    HelpTopic topic{QStringLiteral(""), QStringLiteral(""), QString()};
+    editTopic(topic, fields);
+    return topic;
+}
+
+void editTopic(HelpTopic &topic, const TopicFields &fields)
+{
+    topic.id = keptText(fields.id, topic.id);
+    topic.header = keptText(fields.header, topic.header);
+}
+
+namespace {
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) ||
+           c == QChar(0xFDD1);
+}
+
+// The body as shown, with where each of its characters (and its end) stands in `body`.
+QString shownWithPositions(const QString &body, QList<qsizetype> *positions)
+{
+    QString shown;
+    shown.reserve(body.size());
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (positions)
+            positions->append(i);
+        const QChar c = body.at(i);
+        if (!isLineEnd(c)) {
+            shown.append(c);
+            continue;
+        }
+        shown.append(u'\n');
+        if (c == u'\r' && i + 1 < body.size() && body.at(i + 1) == u'\n')
+            ++i;
+    }
+    if (positions)
+        positions->append(body.size());
+    return shown;
+}
+
+// The line end a body uses first; LF for a body of one line.
+QString lineEndOf(const QString &body)
+{
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (body.at(i) == u'\r')
+            return i + 1 < body.size() && body.at(i + 1) == u'\n' ? QStringLiteral("\r\n")
+                                                                  : QStringLiteral("\r");
+        if (isLineEnd(body.at(i)))
+            return QString(body.at(i));
+    }
+    return QStringLiteral("\n");
+}
+
+} // namespace
+
+QString bodyAsShown(const QString &body)
+{
+    return shownWithPositions(body, nullptr);
+}
+
+QString editedBody(const QString &body, const QString &edited)
+{
+    QList<qsizetype> at;
+    const QString shown = shownWithPositions(body, &at);
+    if (edited == shown)
+        return body;
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(shown.size(), edited.size());
+    while (prefix < shorter && shown.at(prefix) == edited.at(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           shown.at(shown.size() - 1 - suffix) == edited.at(edited.size() - 1 - suffix))
+        ++suffix;
+    QString typed = edited.mid(prefix, edited.size() - prefix - suffix);
+    if (const QString lineEnd = lineEndOf(body); lineEnd != QLatin1String("\n"))
+        typed.replace(u'\n', lineEnd);
+    return body.left(at.at(prefix)) + typed + body.mid(at.at(shown.size() - suffix));
+}
+
 bool operator==(const RecordPath &a, const RecordPath &b)
 {
     return a.group == b.group && a.proc == b.proc && a.req == b.req;
@@ -162,6 +245,11 @@ EditResult appendReq(CraftingData &data, int g, int p, const Req &req)
 {
     Proc *proc = procAt(data, g, p);
     return appendTo(proc ? &proc->reqs : nullptr, req);
+}
+
+EditResult appendTopic(HelpTopics &topics, const HelpTopic &topic)
+{
+    return appendTo(&topics, topic);
 }
 
 EditResult removeRecord(CraftingData &data, const RecordPath &path)

@@ -68,7 +68,7 @@ ProcGroup *groupAt(CraftingData &data, int g);
 Proc *procAt(CraftingData &data, int g, int p);
 Req *reqAt(CraftingData &data, int g, int p, int k);
 
-enum class EditResult {
+enum class [[nodiscard]] EditResult{
     Done,
     NoRecord, // nothing at the position, or no parent to add to
     ListFull, // the list already holds as many records as the file can count
@@ -88,6 +88,29 @@ EditResult removeRecord(CraftingData &data, const RecordPath &path);
 // print the sort trace from the header line to "List sorted, saving...".
 void sortGroups(CraftingData &data);
 EditResult sortProcs(CraftingData &data, int g);
+
+// What the topic dialog holds when it is accepted.
+struct TopicFields
+{
+    QString id;
+    QString header;
+};
+
+// A new topic: the typed texts, never null. An Edit keeps a null field null when the user
+// left it empty, as the crafting records do.
+HelpTopic newTopic(const TopicFields &fields);
+void editTopic(HelpTopic &topic, const TopicFields &fields);
+// Appends a topic, refused when the file could not count one more.
+EditResult appendTopic(HelpTopics &topics, const HelpTopic &topic);
+
+// A body as the body editor shows it: every line end (CR LF, CR, LF, and the paragraph and
+// frame separators of Qt's text documents) as one LF.
+QString bodyAsShown(const QString &body);
+// The body after the editor handed back `edited`, having been given `body`. What the user
+// did not touch stays as the file held it, line ends and all: the text before and after the
+// changed stretch is taken from `body`, and line breaks typed there take the body's own line
+// end. Text handed back as it was shown gives `body` itself.
+QString editedBody(const QString &body, const QString &edited);
 
 // The help tree: for each topic, the index of the topic it hangs below, or -1 for the top
 // level. A topic whose id has a positive fraction hangs below the nearest top-level topic

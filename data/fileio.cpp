@@ -59,6 +59,19 @@ QString whatIsNotAFile(const QString &path)
     return info.exists() && !info.isFile() ? kindOf(path) : QString();
 }
 
+bool folderIsGone(const QString &path)
+{
+    const QString folder = QFileInfo(path).path();
+#ifdef Q_OS_UNIX
+    // A removed folder that is still the working folder can be looked at, but has no links.
+    struct stat info;
+    return ::stat(QFile::encodeName(folder).constData(), &info) != 0 ? errno == ENOENT
+                                                                     : info.st_nlink == 0;
+#else
+    return !QFileInfo(folder).isDir();
+#endif
+}
+
 FileReport readWholeFile(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
@@ -112,7 +125,7 @@ QString systemReason(int error, const QString &qtReason = {})
 
 SaveResult failed(SaveStatus status, const QString &reason)
 {
-    return {status, reason};
+    return {status, reason, {}};
 }
 
 QString backupName(const QString &path, int generation)
@@ -212,10 +225,8 @@ SaveResult saveAtomically(const QString &path, bool keepBackup,
         return writeInPlace(path, write);
     }
 
-    // A file that cannot be read was never loaded, so nothing of it is in what replaces it.
-    const bool unread = existing.exists() && !existing.isReadable();
     QString reason;
-    if ((keepBackup || unread) && existing.exists() && !keepAside(path, reason)) {
+    if (keepBackup && existing.exists() && !keepAside(path, reason)) {
         file.cancelWriting();
         qWarning("Unable to keep a copy of %s; the file was not replaced",
                  QFile::encodeName(existing.fileName()).constData());

@@ -18,7 +18,7 @@ enum class LoadStatus {
 
 // What reading either file found. The counts are of the records held after the load: groups,
 // processes and requirements of a data file, topics of a help file.
-struct FileReport
+struct [[nodiscard]] FileReport
 {
     LoadStatus status = LoadStatus::NotOpened;
     int groups = 0;
@@ -32,17 +32,19 @@ struct FileReport
 
 enum class SaveStatus {
     Saved,
-    NotWritable,  // the file or its folder cannot be written; nothing was touched
+    NotWritable,  // the file or its folder cannot be written (or is gone); nothing was touched
     NotAFile,     // the path is a folder, pipe or device, which is never replaced
     BackupFailed, // the old file could not be kept aside; it was left as it was
     WriteFailed,  // writing failed part way (a full disk, say); the old file is whole
 };
 
 // What a save did; when it failed, the system's reason ("No space left on device").
-struct SaveResult
+struct [[nodiscard]] SaveResult
 {
     SaveStatus status = SaveStatus::Saved;
     QString reason;
+    // Saved over a file that another program had changed: where that version was kept.
+    QString otherVersion;
 };
 
 // Backups beside a file: the newest is `path`.bak, older ones .bak.1 to .bak.9.
@@ -57,6 +59,10 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes);
 // regular file or a link to one; an empty text otherwise.
 QString whatIsNotAFile(const QString &path);
 
+// Whether the folder that holds `path` has been removed: a name in the working folder
+// counts the working folder, which the program may still stand in after it was removed.
+bool folderIsGone(const QString &path);
+
 // Whether the save after a load that found `report` keeps the old file as .bak first: a
 // file the load refused, could not read, found damaged or did not read to its end holds
 // more than what replaces it.
@@ -70,9 +76,9 @@ inline bool keepsBackup(const FileReport &report)
 // file whole: the new contents go to a temporary file that is renamed over the old one
 // only after every byte has reached it. Where the folder takes no temporary file, the file
 // is written in place instead. `write` runs only once the file is known to be writable, so
-// nothing it prints appears for a file that cannot be saved. With `keepBackup`, and always
-// for an existing file that cannot be read, the old file is first kept as `path`.bak (a
-// second name for it where the file system allows, else a copy), older backups moving one
-// place down. A failed backup prints a warning line; every failure returns its reason.
+// nothing it prints appears for a file that cannot be saved. With `keepBackup` the old file
+// is first kept as `path`.bak (a second name for it where the file system allows, else a
+// copy), older backups moving one place down; whether to keep one is the caller's decision.
+// A failed backup prints a warning line; every failure returns its reason.
 SaveResult saveAtomically(const QString &path, bool keepBackup,
                           const std::function<bool(QIODevice &)> &write);

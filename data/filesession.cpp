@@ -4,11 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 #include <QStandardPaths>
-
-#include <cstdlib>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -70,32 +66,51 @@ QString recoveryPath(const QByteArray &folder, const QString &fileName)
 
 namespace {
 
-// Every session that may hold a change not yet in its recovery copy, so that a program that
-// exit()s (the X server went away, say) still writes them.
-QSet<FileSession *> &liveSessions()
-{
-    static QSet<FileSession *> sessions;
-    return sessions;
-}
-
 QString declinedPath(const QString &recovery)
 {
     return recovery + QStringLiteral(".declined");
 }
 
-} // namespace
-
-void writePendingRecoveries()
+// Beside each recovery copy: the stamp of the file its changes were made to, so that a later
+// start can tell whether another program has written the file since.
+QString basePath(const QString &recovery)
 {
-    for (FileSession *session : std::as_const(liveSessions())) {
-        if (session->m_pending)
-            saveAtomically(session->m_recovery, false, session->m_pending);
-        session->m_writer.waitForDone();
-    }
+    return recovery + QStringLiteral(".base");
 }
 
+QByteArray stampText(const FileStamp &stamp)
+{
+    return QByteArray::number(int(stamp.exists)) + ' ' + QByteArray::number(stamp.size) + ' ' +
+           QByteArray::number(stamp.modified.toMSecsSinceEpoch()) + ' ' +
+           QByteArray::number(quint64(stamp.hash)) + '\n';
+}
+
+// A copy without its base, or with one that cannot be read, was made to a file that is
+// taken to be missing: any file there now counts as written since.
+FileStamp stampOfText(const QByteArray &text)
+{
+    const QList<QByteArray> fields = text.trimmed().split(' ');
+    FileStamp stamp;
+    if (fields.size() != 4)
+        return stamp;
+    stamp.exists = fields[0] == "1";
+    stamp.size = fields[1].toLongLong();
+    stamp.modified = QDateTime::fromMSecsSinceEpoch(fields[2].toLongLong());
+    stamp.hash = size_t(fields[3].toULongLong());
+    return stamp;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QByteArray bytes;
+    return readWholeFile(path, bytes).status == LoadStatus::Loaded ? bytes : QByteArray();
+}
+
+} // namespace
+
 FileSession::FileSession(const QString &path, QObject *parent)
-    : QObject(parent), m_path(path), m_recovery(recoveryPath(workingFolder(), path))
+    : QObject(parent), m_path(path), m_folder(workingFolder()),
+      m_recovery(recoveryPath(m_folder, path))
 {
     m_writer.setMaxThreadCount(1);
     m_throttle.setSingleShot(true);
@@ -104,25 +119,27 @@ FileSession::FileSession(const QString &path, QObject *parent)
         if (m_pending)
             writeRecovery();
     });
-    // The set is made before the exit hook is registered, so that it outlives the hook.
-    liveSessions().insert(this);
-    static const bool registered = std::atexit(writePendingRecoveries) == 0;
-    Q_UNUSED(registered);
 }
 
 FileSession::~FileSession()
 {
-    liveSessions().remove(this);
     m_writer.waitForDone();
 }
 
-QDateTime FileSession::recoveryTime() const
+RecoveryOffer FileSession::recoveryOffer()
 {
-    const QFileInfo copy(m_recovery), file(m_path);
-    // A copy as old as the file may still hold changes: file times are coarse.
-    if (!copy.isFile() || (file.exists() && copy.lastModified() < file.lastModified()))
+    const QFileInfo copy(m_recovery);
+    if (!copy.isFile())
         return {};
-    return copy.lastModified();
+    QByteArray file;
+    const bool fileRead = readWholeFile(m_path, file).status == LoadStatus::Loaded;
+    if (fileRead && readAll(m_recovery) == file) {
+        dropRecovery();
+        return {};
+    }
+    QFile base(basePath(m_recovery));
+    const QByteArray baseText = base.open(QIODevice::ReadOnly) ? base.readAll() : QByteArray();
+    return {copy.lastModified(), changedSince(m_path, stampOfText(baseText))};
 }
 
 template <typename Content> FileReport FileSession::loadFrom(const QString &path, Content &content)
@@ -130,8 +147,10 @@ template <typename Content> FileReport FileSession::loadFrom(const QString &path
     QByteArray bytes;
     const FileReport report = loadFile(path, content, &bytes);
     if (path != m_path) {
-        // Restored from the recovery copy: the file stays as it is until the next save.
-        m_stamp = readStamp(m_path);
+        // Restored from the recovery copy: the file stays as it is until the next save, which
+        // compares it with the file the changes were made to.
+        QFile base(basePath(m_recovery));
+        m_stamp = stampOfText(base.open(QIODevice::ReadOnly) ? base.readAll() : QByteArray());
         m_keepOld = false;
         return report;
     }
@@ -142,41 +161,33 @@ template <typename Content> FileReport FileSession::loadFrom(const QString &path
     return report;
 }
 
-FileReport FileSession::loadRecovery(CraftingData &data)
-{
-    return loadFrom(m_recovery, data);
-}
-
-FileReport FileSession::loadRecovery(HelpTopics &topics)
-{
-    return loadFrom(m_recovery, topics);
-}
-
 void FileSession::declineRecovery()
 {
-    QFile::remove(declinedPath(m_recovery));
-    QFile::rename(m_recovery, declinedPath(m_recovery));
+    for (const QString &copy : {m_recovery, basePath(m_recovery)}) {
+        QFile::remove(declinedPath(copy));
+        QFile::rename(copy, declinedPath(copy));
+    }
 }
 
-FileReport FileSession::load(CraftingData &data)
+template <typename Content> FileReport FileSession::loadRecovery(Content &content)
 {
-    return loadFrom(m_path, data);
+    return loadFrom(m_recovery, content);
 }
 
-FileReport FileSession::load(HelpTopics &topics)
+template <typename Content> FileReport FileSession::load(Content &content)
 {
-    return loadFrom(m_path, topics);
+    return loadFrom(m_path, content);
 }
 
-void FileSession::changed(const CraftingData &data)
+template <typename Content> void FileSession::changed(const Content &content)
 {
-    // The copy shares the tree's lists; later changes detach from it, not it from them.
-    schedule([data](QIODevice &device) { return writeCraftingData(device, data, false); });
-}
-
-void FileSession::changed(const HelpTopics &topics)
-{
-    schedule([topics](QIODevice &device) { return writeHelpTopics(device, topics, false); });
+    // The copy shares the content's lists; later changes detach from it, not it from them.
+    schedule([content](QIODevice &device) {
+        if constexpr (std::is_same_v<Content, CraftingData>)
+            return writeCraftingData(device, content, false);
+        else
+            return writeHelpTopics(device, content, false);
+    });
 }
 
 void FileSession::schedule(std::function<bool(QIODevice &)> write)
@@ -189,10 +200,38 @@ void FileSession::schedule(std::function<bool(QIODevice &)> write)
 void FileSession::writeRecovery()
 {
     QDir().mkpath(QFileInfo(m_recovery).path());
-    m_writer.start([path = m_recovery, write = std::exchange(m_pending, {})] {
-        saveAtomically(path, false, write);
+    const QByteArray base = stampText(m_stamp);
+    m_writer.start([this, path = m_recovery, base, write = std::exchange(m_pending, {})] {
+        // The base first: a copy is never there without the base it was made to.
+        SaveResult result = saveAtomically(basePath(path), false, [&base](QIODevice &device) {
+            return device.write(base) == base.size();
+        });
+        if (result.status == SaveStatus::Saved)
+            result = saveAtomically(path, false, write);
+        if (result.status != SaveStatus::Saved)
+            QMetaObject::invokeMethod(
+                this, [this, reason = result.reason] { reportRecoveryFailure(reason); },
+                Qt::QueuedConnection);
     });
     m_throttle.start();
+}
+
+void FileSession::writePendingRecovery()
+{
+    m_throttle.stop();
+    if (m_pending)
+        writeRecovery();
+    m_writer.waitForDone();
+}
+
+void FileSession::reportRecoveryFailure(const QString &reason)
+{
+    if (std::exchange(m_recoveryFailed, true))
+        return;
+    qWarning("Unable to write the recovery copy of %s (%s): unsaved changes are not protected "
+             "against a crash",
+             qPrintable(m_path), qPrintable(reason));
+    emit recoveryFailed(reason);
 }
 
 void FileSession::dropRecovery()
@@ -201,6 +240,7 @@ void FileSession::dropRecovery()
     m_throttle.stop();
     m_writer.waitForDone();
     QFile::remove(m_recovery);
+    QFile::remove(basePath(m_recovery));
 }
 
 void FileSession::discard()
@@ -211,42 +251,49 @@ void FileSession::discard()
 template <typename Content>
 SaveResult FileSession::saveTo(const QString &path, const Content &content)
 {
-    m_otherVersion.clear();
     const bool ours = path == m_path;
     const bool changedElsewhere = ours && changedSince(m_path, m_stamp);
     if (changedElsewhere)
         qWarning("%s was changed by another program since it was read here; that version is "
                  "kept as %s.bak",
                  qPrintable(m_path), qPrintable(m_path));
-    const SaveResult result = saveFile(path, content, ours && (m_keepOld || changedElsewhere));
-    if (result.status != SaveStatus::Saved)
+    SaveResult result = saveFile(path, content, ours && (m_keepOld || changedElsewhere));
+    if (result.status != SaveStatus::Saved) {
+        // The system's words for a save into a removed folder send the user looking at
+        // permissions.
+        if (folderIsGone(path))
+            result.reason = tr("the folder %1 no longer exists")
+                                .arg(QFileInfo(path).isAbsolute() ? QFileInfo(path).absolutePath()
+                                                                  : QFile::decodeName(m_folder));
         return result;
+    }
     if (ours) {
         m_stamp = readStamp(m_path);
         m_keepOld = false;
         if (changedElsewhere)
-            m_otherVersion = m_path + QStringLiteral(".bak");
+            result.otherVersion = m_path + QStringLiteral(".bak");
     }
     dropRecovery();
     return result;
 }
 
-SaveResult FileSession::save(const CraftingData &data)
+template <typename Content> SaveResult FileSession::save(const Content &content)
 {
-    return saveTo(m_path, data);
+    return saveTo(m_path, content);
 }
 
-SaveResult FileSession::save(const HelpTopics &topics)
+template <typename Content>
+SaveResult FileSession::saveAs(const QString &path, const Content &content)
 {
-    return saveTo(m_path, topics);
+    return saveTo(path, content);
 }
 
-SaveResult FileSession::saveAs(const QString &path, const CraftingData &data)
-{
-    return saveTo(path, data);
-}
-
-SaveResult FileSession::saveAs(const QString &path, const HelpTopics &topics)
-{
-    return saveTo(path, topics);
-}
+// The two kinds of content a session holds.
+#define SMELT_SESSION_CONTENT(Content)                                                             \
+    template FileReport FileSession::loadRecovery(Content &);                                      \
+    template FileReport FileSession::load(Content &);                                              \
+    template void FileSession::changed(const Content &);                                           \
+    template SaveResult FileSession::save(const Content &);                                        \
+    template SaveResult FileSession::saveAs(const QString &, const Content &);
+SMELT_SESSION_CONTENT(CraftingData)
+SMELT_SESSION_CONTENT(HelpTopics)

@@ -3,7 +3,7 @@
 // One of the program's files as a window holds it between loading and saving: what was
 // loaded, whether the old file has to be kept before it is replaced, whether another
 // program has changed it meanwhile, and a recovery copy of the window's unsaved changes
-// that survives a crash.
+// that survives a crash. Every backup of the file is decided here.
 
 #include "data/smeltfiles.h"
 
@@ -39,6 +39,14 @@ QString recoveryPath(const QByteArray &folder, const QString &fileName);
 // The bytes of the working folder's path, as the system holds them.
 QByteArray workingFolder();
 
+// Changes of a session that ended without saving them.
+struct RecoveryOffer
+{
+    QDateTime time;           // when they were last copied; invalid when there are none
+    bool fileChanged = false; // another program has changed the file since they were made
+    bool isValid() const { return time.isValid(); }
+};
+
 class FileSession : public QObject
 {
     Q_OBJECT
@@ -50,52 +58,58 @@ public:
 
     QString path() const { return m_path; }
 
-    // When a recovery copy of changes that were never saved is newer than the file; an
-    // invalid time when there is none.
-    QDateTime recoveryTime() const;
-    // The recovered tree, loaded with the usual trace. The file is left as it is until the
-    // next save, and the copy until then too.
-    FileReport loadRecovery(CraftingData &data);
-    FileReport loadRecovery(HelpTopics &topics);
+    // The recovery copy, when it holds changes the file does not: whatever happened to the
+    // file since, and however old the copy is. A copy that holds just what the file holds
+    // is no longer needed and goes.
+    RecoveryOffer recoveryOffer();
+    // `Content` is CraftingData or HelpTopics.
+    // The recovered content, loaded with the usual trace. The file is left as it is until the
+    // next save, and the copy until then too. A version of the file that another program
+    // wrote after the changes began is kept as the newest backup at that save.
+    template <typename Content> FileReport loadRecovery(Content &content);
     // Keeps the recovery copy aside (the one kept before goes) and starts from the file.
     void declineRecovery();
 
-    FileReport load(CraftingData &data);
-    FileReport load(HelpTopics &topics);
+    template <typename Content> FileReport load(Content &content);
 
     // The content has changed: a recovery copy is written soon, in the background, at most
     // once a second while changes keep coming.
-    void changed(const CraftingData &data);
-    void changed(const HelpTopics &topics);
+    template <typename Content> void changed(const Content &content);
+    // Writes a copy still waiting for its turn, and waits for the one being written: for a
+    // program that ends before it could wait a second.
+    void writePendingRecovery();
 
-    // Saves to the file. A file another program has changed since it was loaded or last
-    // saved here is kept as the newest backup first; otherVersion() then names it.
-    SaveResult save(const CraftingData &data);
-    SaveResult save(const HelpTopics &topics);
+    // Saves to the file. A file the load could not take whole, or one another program has
+    // changed since it was loaded or last saved here, is kept as the newest backup first;
+    // the result then names where.
+    template <typename Content> SaveResult save(const Content &content);
     // Saves to another file, chosen by the user; the file of the session is left as it is.
-    SaveResult saveAs(const QString &path, const CraftingData &data);
-    SaveResult saveAs(const QString &path, const HelpTopics &topics);
-    QString otherVersion() const { return m_otherVersion; }
+    template <typename Content> SaveResult saveAs(const QString &path, const Content &content);
 
     // The user gave the unsaved changes up: the recovery copy goes too.
     void discard();
+
+Q_SIGNALS:
+    // A recovery copy could not be written, so unsaved changes would not survive a crash;
+    // said once a session, with the system's reason, after a warning line.
+    void recoveryFailed(const QString &reason);
 
 private:
     template <typename Content> FileReport loadFrom(const QString &path, Content &content);
     template <typename Content> SaveResult saveTo(const QString &path, const Content &content);
     void schedule(std::function<bool(QIODevice &)> write);
     void writeRecovery();
+    void reportRecoveryFailure(const QString &reason);
     void dropRecovery();
 
     QString m_path;
+    QByteArray m_folder; // the working folder the file was loaded from
     QString m_recovery;
     FileStamp m_stamp;
     bool m_keepOld = false; // the file holds what the load could not take
-    QString m_otherVersion;
+    bool m_recoveryFailed = false;
 
     std::function<bool(QIODevice &)> m_pending;
     QTimer m_throttle;
     QThreadPool m_writer; // one thread: copies are written in the order they were made
-
-    friend void writePendingRecoveries();
 };

@@ -42,3 +42,8 @@ bool FolderLock::holder(qint64 *pid, QString *host) const
     QString application;
     return m_lock->getLockInfo(pid, host, &application);
 }
+
+void FolderLock::release()
+{
+    m_lock->unlock();
+}

@@ -20,6 +20,8 @@ public:
     bool heldElsewhere() const { return m_elsewhere; }
     // Who holds it: its process id and host.
     bool holder(qint64 *pid, QString *host) const;
+    // Lets the folder go before the program ends.
+    void release();
 
 private:
     std::unique_ptr<QLockFile> m_lock;

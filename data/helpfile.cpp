@@ -19,8 +19,13 @@ bool operator==(const HelpTopic &a, const HelpTopic &b)
 QDebug operator<<(QDebug dbg, const HelpTopic &topic)
 {
     QDebugStateSaver saver(dbg);
-    dbg.nospace() << "HelpTopic(" << topic.id << ", " << topic.header << ", "
-                  << (topic.body.isNull() ? QStringLiteral("<null>") : topic.body) << ')';
+    dbg.nospace() << "HelpTopic(";
+    printText(dbg, topic.id);
+    dbg << ", ";
+    printText(dbg, topic.header);
+    dbg << ", ";
+    printText(dbg, topic.body);
+    dbg << ')';
     return dbg;
 }
 

@@ -33,7 +33,7 @@ bool operator==(const ProcGroup &a, const ProcGroup &b)
     return sameText(a.name, b.name) && a.procs == b.procs;
 }
 
-static void printText(QDebug &dbg, const QString &text)
+void printText(QDebug &dbg, const QString &text)
 {
     if (text.isNull())
         dbg << "null";

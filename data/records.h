@@ -58,6 +58,8 @@ inline bool operator!=(const ProcGroup &a, const ProcGroup &b)
     return !(a == b);
 }
 
+// Prints a text as the record printers do: a null one as null, unquoted.
+void printText(QDebug &dbg, const QString &text);
 QDebug operator<<(QDebug dbg, const Req &req);
 QDebug operator<<(QDebug dbg, const Proc &proc);
 QDebug operator<<(QDebug dbg, const ProcGroup &group);

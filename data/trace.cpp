@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdarg>
-#include <cstdlib>
 #include <mutex>
 
 // The buffer writes to file descriptor 2 itself, with the POSIX calls that a signal
@@ -131,57 +130,6 @@ void flushThenPrint(QtMsgType type, const QMessageLogContext &context, const QSt
     qtHandler(type, context, message);
 }
 
-// A fatal signal writes out the complete lines, then takes its course with whatever
-// handled it before: a fault returns to the faulting instruction and faults again, a
-// signal sent by a process or by abort() is raised once more. A SIGKILL loses the buffer,
-// which holds at most what was printed since the event loop last waited.
-constexpr int FatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT,
-                                SIGTERM, SIGINT, SIGHUP, SIGQUIT};
-constexpr int SignalCount = int(sizeof(FatalSignals) / sizeof(FatalSignals[0]));
-struct sigaction previousActions[SignalCount];
-
-void writeOutOnSignal(int signal, siginfo_t *info, void *)
-{
-    const int savedErrno = errno;
-    // A closed stderr must not turn the signal into a SIGPIPE.
-    struct sigaction ignore = {}, pipeAction;
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, &pipeAction);
-    // A signal that cuts a write short sees the bytes written by it once more.
-    const qsizetype from = sent.load(std::memory_order_acquire);
-    writeOut(buffer + from, buffer + filled.load(std::memory_order_acquire), &sent);
-    ::sigaction(SIGPIPE, &pipeAction, nullptr);
-
-    for (int i = 0; i < SignalCount; ++i) {
-        if (FatalSignals[i] == signal)
-            ::sigaction(signal, &previousActions[i], nullptr);
-    }
-    const bool fault =
-        signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL;
-    if (!fault || !info || info->si_code <= 0)
-        ::raise(signal); // blocked in here: delivered as the handler returns
-    errno = savedErrno;
-}
-
-// Installed where nothing is in place but the default action, or where someone else's
-// handler is (it runs next); an ignored signal stays ignored.
-void catchFatalSignals()
-{
-    for (int i = 0; i < SignalCount; ++i) {
-        struct sigaction current;
-        if (::sigaction(FatalSignals[i], nullptr, &current) != 0 ||
-            current.sa_sigaction == writeOutOnSignal ||
-            (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN))
-            continue;
-        struct sigaction action = {};
-        action.sa_sigaction = writeOutOnSignal;
-        action.sa_flags = SA_SIGINFO | SA_ONSTACK;
-        sigemptyset(&action.sa_mask);
-        previousActions[i] = current;
-        ::sigaction(FatalSignals[i], &action, nullptr);
-    }
-}
-
 // Writes the buffer out when a window is about to be shown (a dialog or a message box
 // waits for the user: what led to it is on stderr by then), and before the event loop
 // waits for the next event.
@@ -242,9 +190,19 @@ void startTraceBuffering()
     static QPointer<QObject> flushPoints;
     if (!flushPoints)
         flushPoints = new FlushPoints(QCoreApplication::instance());
-    catchFatalSignals();
-    if (!buffering.exchange(true))
-        std::atexit(flushTrace);
+    buffering = true;
+}
+
+void writeOutTraceOnSignal()
+{
+    // A closed stderr must not turn the signal into a SIGPIPE.
+    struct sigaction ignore = {}, pipeAction;
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &pipeAction);
+    // A signal that cuts a write short sees the bytes written by it once more.
+    const qsizetype from = sent.load(std::memory_order_acquire);
+    writeOut(buffer + from, buffer + filled.load(std::memory_order_acquire), &sent);
+    ::sigaction(SIGPIPE, &pipeAction, nullptr);
 }
 
 void flushTrace()
@@ -308,6 +266,8 @@ void TraceParts::print(Route route, const char *line, qsizetype size)
 void startTraceBuffering() {}
 
 void flushTrace() {}
+
+void writeOutTraceOnSignal() {}
 
 TraceParts::Route TraceParts::route()
 {

@@ -23,13 +23,16 @@ bool traceEnabled();
 
 // Called once by main() when the QApplication exists. Buffers the trace when Qt's
 // default handler and message pattern are in place, and writes the buffer out before
-// any other message, before a window is shown, before the event loop waits, at exit
-// and on a fatal signal.
+// any other message, before a window is shown and before the event loop waits; the
+// program's process hooks write it out at exit and on a fatal signal.
 void startTraceBuffering();
 
 // Writes out what the buffer holds. Code that prints to stderr other than through Qt's
 // messages calls it first, or its text would come before trace lines printed earlier.
 void flushTrace();
+// The same from a signal handler: the complete lines, without taking the lock (the
+// signal may have come while it was held) and with only the calls a handler may make.
+void writeOutTraceOnSignal();
 
 // One trace line, formatted as qDebug(format, ...) formats it: with Qt's printf.
 void traceLine(const char *format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(1, 2);

@@ -1,5 +1,6 @@
 #include "dialogs/dialogkit.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFrame>
 #include <QGroupBox>
@@ -98,29 +99,42 @@ QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &tit
     return row;
 }
 
+namespace {
+
+class SmeltworkKeys
+{
+    Q_DECLARE_TR_FUNCTIONS(SmeltworkKeys)
+};
+
+} // namespace
+
+QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::function<void()> &redo,
+                              const std::function<void()> &save)
+{
+    return {{SmeltworkKeys::tr("Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)}, undo},
+            {SmeltworkKeys::tr("Redo"),
+             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+             redo},
+            {SmeltworkKeys::tr("Save"), {QKeySequence(Qt::CTRL | Qt::Key_S)}, save}};
+}
+
 QList<QKeySequence> findKeys()
 {
     return {QKeySequence(Qt::CTRL | Qt::Key_F)};
 }
 
-QList<QKeySequence> undoKeys()
+void addWindowKeys(QWidget *window, const QList<WindowKey> &keys)
 {
-    return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
-}
-
-QList<QKeySequence> redoKeys()
-{
-    return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
-}
-
-QList<QKeySequence> saveKeys()
-{
-    return {QKeySequence(Qt::CTRL | Qt::Key_S)};
-}
-
-QString keysText(const QList<QKeySequence> &keys)
-{
-    return QKeySequence::listToString(keys, QKeySequence::NativeText);
+    QStringList lines;
+    for (const WindowKey &key : keys) {
+        auto *shortcut = new QShortcut(window);
+        shortcut->setKeys(key.keys);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, window, key.run);
+        lines << key.name + QStringLiteral(": ") +
+                     QKeySequence::listToString(key.keys, QKeySequence::NativeText);
+    }
+    window->setToolTip(lines.join(u'\n'));
 }
 
 void placeBeside(QWidget *window, const QWidget *anchor)
@@ -136,12 +150,4 @@ void placeBeside(QWidget *window, const QWidget *anchor)
     const int y =
         std::max(screen.top(), std::min(beside.top(), screen.bottom() + 1 - window->height()));
     window->move(x, y);
-}
-
-QShortcut *makeShortcut(QWidget *window, const QList<QKeySequence> &keys)
-{
-    auto *shortcut = new QShortcut(window);
-    shortcut->setKeys(keys);
-    shortcut->setContext(Qt::WindowShortcut);
-    return shortcut;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <Qt>
+#include <functional>
 
 class QDialog;
 class QFrame;
@@ -68,18 +69,23 @@ QHBoxLayout *makeTitledRow(QWidget *parent, const char *name, const QString &tit
 // The sunken box that holds everything of the small record and topic dialogs.
 QFrame *makeMainFrame(QDialog *dialog);
 
-// The keys of Find, Undo and Redo, the same in every window. None holds Alt, so none can
-// take the place of a label's or a button's mnemonic.
+// A key of a window: its name in the window's key list, the keys, and what they do.
+struct WindowKey
+{
+    QString name;
+    QList<QKeySequence> keys;
+    std::function<void()> run;
+};
+
+// The keys of every window on a document: Undo, Redo and Save, in that order.
+QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::function<void()> &redo,
+                              const std::function<void()> &save);
 QList<QKeySequence> findKeys();
-QList<QKeySequence> undoKeys();
-QList<QKeySequence> redoKeys();
-QList<QKeySequence> saveKeys();
-// Keys as a tool tip lists them: "Ctrl+Shift+Z; Ctrl+Y".
-QString keysText(const QList<QKeySequence> &keys);
+// Makes `keys` answer while `window` is the active window, and lists them as its tool tip,
+// one line each: "Redo: Ctrl+Shift+Z; Ctrl+Y". None holds Alt, so none can take the place
+// of a label's or a button's mnemonic.
+void addWindowKeys(QWidget *window, const QList<WindowKey> &keys);
 
 // Moves `window`, not yet shown, beside `anchor` so that it leaves it in view: to its right,
 // else to its left; where neither side has room, as far right as the screen allows.
 void placeBeside(QWidget *window, const QWidget *anchor);
-
-// A shortcut that answers `keys` while `window` is the active window.
-QShortcut *makeShortcut(QWidget *window, const QList<QKeySequence> &keys);

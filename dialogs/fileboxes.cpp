@@ -10,7 +10,7 @@ namespace {
 using Box = SmeltworkMessageBox;
 
 // Where the old file goes before it is first replaced.
-QString keptLater(const FileSession &file)
+QString keptLater(const DocumentBase &file)
 {
     return SmeltworkFileBoxes::tr("The old file will be kept as %1.bak at the first save (Ctrl+S, "
                                   "or when the window closes).")
@@ -19,7 +19,7 @@ QString keptLater(const FileSession &file)
 
 } // namespace
 
-void SmeltworkFileBoxes::warnAboutLoad(QWidget *parent, const FileSession &file,
+void SmeltworkFileBoxes::warnAboutLoad(QWidget *parent, const DocumentBase &file,
                                        const FileReport &report, const Texts &texts)
 {
     const QString empty = tr("The window starts empty.");
@@ -54,48 +54,84 @@ void SmeltworkFileBoxes::warnAboutLoad(QWidget *parent, const FileSession &file,
     }
 }
 
-bool SmeltworkFileBoxes::restoreRecovery(QWidget *parent, const FileSession &file)
+void SmeltworkFileBoxes::load(QWidget *parent, DocumentBase &document,
+                              const std::function<Texts(const FileReport &)> &texts)
 {
-    const QString when = QLocale().toString(file.recoveryTime(), QLocale::ShortFormat);
-    return Box::question(parent, tr("%1 has changes from a session that ended without saving (%2). "
-                                    "Restore them?")
-                                     .arg(file.path(), when)) == Box::Yes;
+    QObject::connect(&document, &DocumentBase::recoveryFailed, parent,
+                     [parent, path = document.path()](const QString &reason) {
+                         Box::information(
+                             parent,
+                             tr("Unsaved changes to %1 are not protected against a crash: their "
+                                "recovery copy cannot be written (%2).")
+                                 .arg(path, reason),
+                             tr("Save them with Ctrl+S until the cause is gone."));
+                     });
+    if (const RecoveryOffer offer = document.recoveryOffer(); offer.isValid()) {
+        if (restoreRecovery(parent, document, offer)) {
+            // Whatever the copy holds was written by this program: a whole file.
+            static_cast<void>(document.loadRecovery());
+            return;
+        }
+        document.declineRecovery();
+    }
+    const FileReport report = document.load();
+    warnAboutLoad(parent, document, report, texts(report));
 }
 
-bool SmeltworkFileBoxes::saveUntilDone(QWidget *parent, FileSession &file,
-                                       const std::function<SaveResult(const QString &)> &save)
+bool SmeltworkFileBoxes::restoreRecovery(QWidget *parent, const DocumentBase &document,
+                                         const RecoveryOffer &offer)
 {
-    QString target = file.path();
-    SaveResult result = save({});
+    const QString when = QLocale().toString(offer.time, QLocale::ShortFormat);
+    const QString changed =
+        offer.fileChanged ? tr("%1 has been changed by another program since. Restoring keeps "
+                               "that version as %1.bak at the first save.")
+                                .arg(document.path())
+                          : QString();
+    return Box::question(parent,
+                         tr("%1 has changes from a session that ended without saving (%2). "
+                            "Restore them?")
+                             .arg(document.path(), when),
+                         Box::Buttons(Box::Yes) | Box::No, Box::NoButton, changed) == Box::Yes;
+}
+
+bool SmeltworkFileBoxes::saveUntilDone(QWidget *parent, DocumentBase &document)
+{
+    // An empty target is the document's own file; Retry tries again what failed.
+    QString target;
+    const auto saveTo = [&document](const QString &path) {
+        return path.isEmpty() ? document.save() : document.saveAs(path);
+    };
+    SaveResult result = saveTo(target);
     while (result.status != SaveStatus::Saved) {
+        const QString shownTarget = target.isEmpty() ? document.path() : target;
         const Box::Button answer =
-            Box::warning(parent, tr("%1 could not be saved: %2.").arg(target, result.reason),
+            Box::warning(parent, tr("%1 could not be saved: %2.").arg(shownTarget, result.reason),
                          Box::Buttons(Box::Retry) | Box::SaveAs | Box::Discard, Box::Retry,
                          tr("Your changes are still here. Retry once the cause is gone, save "
                             "them to another file, or give them up."));
         if (answer == Box::Retry) {
-            target = file.path();
-            result = save({});
+            result = saveTo(target);
         } else if (answer == Box::SaveAs) {
-            const QString chosen = QFileDialog::getSaveFileName(
-                parent, tr("Save As"), file.path(), {}, nullptr, QFileDialog::DontUseNativeDialog);
+            const QString chosen =
+                QFileDialog::getSaveFileName(parent, tr("Save As"), document.path(), {}, nullptr,
+                                             QFileDialog::DontUseNativeDialog);
             if (!chosen.isEmpty()) {
                 target = chosen;
-                result = save(chosen);
+                result = saveTo(target);
             }
         } else if (Box::question(parent,
                                  tr("Give up the changes to %1? They cannot be "
                                     "recovered.")
-                                     .arg(file.path()),
+                                     .arg(document.path()),
                                  Box::Buttons(Box::Yes) | Box::No, Box::No) == Box::Yes) {
-            file.discard();
+            document.discard();
             return false;
         }
     }
-    if (!file.otherVersion().isEmpty())
-        Box::information(
-            parent,
-            tr("%1 had been changed by another program since it was read here.").arg(file.path()),
-            tr("That version is now %1.").arg(file.otherVersion()));
+    if (!result.otherVersion.isEmpty())
+        Box::information(parent,
+                         tr("%1 had been changed by another program since it was read here.")
+                             .arg(document.path()),
+                         tr("That version is now %1.").arg(result.otherVersion));
     return true;
 }

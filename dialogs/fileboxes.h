@@ -1,10 +1,10 @@
 #pragma once
 
 // What both windows say about their file: what its load found, a recovery copy left by a
-// session that ended without saving, and a save that failed. All through the program's
-// message-box seam.
+// session that ended without saving, a recovery copy that cannot be written, and a save that
+// failed. All through the program's message-box seam.
 
-#include "data/filesession.h"
+#include "data/document.h"
 
 #include <QCoreApplication>
 #include <functional>
@@ -23,34 +23,25 @@ public:
         QString damaged;
     };
 
-    // Says what the load of `file` found when it was anything but a whole file or a missing
-    // one, and what starting empty and saving will do about it. Shown before the window.
-    static void warnAboutLoad(QWidget *parent, const FileSession &file, const FileReport &report,
-                              const Texts &texts);
+    // Says what the load of `document` found when it was anything but a whole file or a
+    // missing one, and what starting empty and saving will do about it. Shown before the
+    // window.
+    static void warnAboutLoad(QWidget *parent, const DocumentBase &document,
+                              const FileReport &report, const Texts &texts);
 
-    // Loads the session's file into `content`, or the changes of a session that ended without
-    // saving them when the user wants them back, and says what the load found; `texts` gives
-    // the window's words for what the load reports.
-    template <typename Content>
-    static FileReport load(QWidget *parent, FileSession &file, Content &content,
-                           const std::function<Texts(const FileReport &)> &texts)
-    {
-        if (file.recoveryTime().isValid()) {
-            if (restoreRecovery(parent, file))
-                return file.loadRecovery(content);
-            file.declineRecovery();
-        }
-        const FileReport report = file.load(content);
-        warnAboutLoad(parent, file, report, texts(report));
-        return report;
-    }
+    // Loads the document's file, or the changes of a session that ended without saving them
+    // when the user wants them back, and says what the load found; `texts` gives the window's
+    // words for what the load reports. From then on, says once when unsaved changes are not
+    // protected against a crash.
+    static void load(QWidget *parent, DocumentBase &document,
+                     const std::function<Texts(const FileReport &)> &texts);
 
     // Asks whether to restore the changes of a session that ended without saving them.
-    static bool restoreRecovery(QWidget *parent, const FileSession &file);
+    static bool restoreRecovery(QWidget *parent, const DocumentBase &document,
+                                const RecoveryOffer &offer);
 
-    // Saves with `save` (an empty path: the session's file, else the file the user chose)
-    // until it works or the user gives the changes up, asking after each failure whether to
-    // retry, save elsewhere or discard them. True when the changes were saved somewhere.
-    static bool saveUntilDone(QWidget *parent, FileSession &file,
-                              const std::function<SaveResult(const QString &path)> &save);
+    // Saves the document until it works or the user gives the changes up, asking after each
+    // failure whether to retry (the same file), save elsewhere or discard them. True when the
+    // changes were saved somewhere.
+    static bool saveUntilDone(QWidget *parent, DocumentBase &document);
 };

@@ -9,6 +9,8 @@ namespace {
 
 SmeltworkMessageBox::Script script;
 
+constexpr char MustAnswer[] = "smeltworkMustAnswer";
+
 using Button = SmeltworkMessageBox::Button;
 
 // The buttons in the order they are offered.
@@ -86,6 +88,11 @@ void SmeltworkMessageBox::information(QWidget *parent, const QString &text,
     show(parent, {Information, text, informative, Ok, NoButton}, Ok);
 }
 
+bool SmeltworkMessageBox::mustAnswer(const QWidget *window)
+{
+    return window && window->property(MustAnswer).toBool();
+}
+
 void SmeltworkMessageBox::setScript(const Script &newScript)
 {
     script = newScript;
@@ -104,6 +111,7 @@ SmeltworkMessageBox::Button SmeltworkMessageBox::show(QWidget *parent, const Sho
     QMessageBox dialog(iconOf(box.icon), tr("SmeltworkAdmin"), box.text, QMessageBox::NoButton,
                        parent && parent->isVisible() ? parent : nullptr);
     dialog.setInformativeText(box.informative);
+    dialog.setProperty(MustAnswer, bool(box.buttons & Discard));
     QHash<QAbstractButton *, Button> answers;
     for (Button button : AllButtons) {
         if (!(box.buttons & button))

@@ -48,6 +48,10 @@ public:
                            const QString &informative = {});
     static void information(QWidget *parent, const QString &text, const QString &informative = {});
 
+    // Whether `window` is a box that only the user may answer: one that offers to discard
+    // changes, which a request to end the program must neither answer nor close.
+    static bool mustAnswer(const QWidget *window);
+
     // For tests. While a script is set, no box opens: the script is given each box, with the
     // answer Escape would give, and returns the button pressed. An empty one shows real
     // boxes again.

@@ -7,6 +7,7 @@
 #include "dialogs/messagebox.h"
 #include "help/editor.h"
 #include "help/topicdialog.h"
+#include "platform/processhooks.h"
 #include "resources/appicon.h"
 
 #include <QFrame>
@@ -20,7 +21,6 @@
 #include <QSignalBlocker>
 #include <QTextBrowser>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,17 +29,27 @@ namespace {
 enum TopicColumn { TitleColumn, IdColumn, IndexColumn };
 
 // Ids sort by their characters' codes, not by the locale and not as numbers: "10" comes
-// before "2" and capitals before small letters, as the planner lists them.
+// before "2" and capitals before small letters, as the planner lists them. The hidden column
+// shows the topic's index; the item keeps it as a number too.
 class TopicItem : public QTreeWidgetItem
 {
 public:
-    explicit TopicItem(const QStringList &texts) : QTreeWidgetItem(texts) {}
+    static constexpr int Type = QTreeWidgetItem::UserType + 2;
+
+    TopicItem(const HelpTopic &topic, int index)
+        : QTreeWidgetItem({topic.header, topic.id, QString::number(index)}, Type), m_index(index)
+    {}
+
+    int index() const { return m_index; }
 
     bool operator<(const QTreeWidgetItem &other) const override
     {
         const int column = treeWidget() ? treeWidget()->sortColumn() : IdColumn;
         return text(column) < other.text(column);
     }
+
+private:
+    int m_index;
 };
 
 // The body view grows into whatever width the topic list leaves; it asks for little of its
@@ -63,6 +73,8 @@ SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool
 
     traceLine("Loading help data...");
     loadHelpFile();
+    if (ProcessHooks *hooks = ProcessHooks::instance())
+        connect(hooks, &ProcessHooks::exiting, &m_document, &DocumentBase::writePendingRecovery);
     traceLine("Setting up GUI:");
     buildWidgets();
     traceLine("Connecting signals");
@@ -70,8 +82,6 @@ SmeltworkHelpDialog::SmeltworkHelpDialog(QWidget *parent, const char *name, bool
     addShortcuts();
     fillTopicList();
 }
-
-SmeltworkHelpDialog::~SmeltworkHelpDialog() = default;
 
 void SmeltworkHelpDialog::buildWidgets()
 {
@@ -174,18 +184,14 @@ void SmeltworkHelpDialog::connectSignals()
 
 void SmeltworkHelpDialog::addShortcuts()
 {
-    using Self = SmeltworkHelpDialog;
-    connect(makeShortcut(this, undoKeys()), &QShortcut::activated, this, &Self::undo);
-    connect(makeShortcut(this, redoKeys()), &QShortcut::activated, this, &Self::redo);
-    connect(makeShortcut(this, saveKeys()), &QShortcut::activated, this,
-            [this] { saveHelpFile(); });
-    setToolTip(tr("Undo: %1\nRedo: %2\nSave: %3")
-                   .arg(keysText(undoKeys()), keysText(redoKeys()), keysText(saveKeys())));
+    addWindowKeys(this, documentKeys([this] { showChange(m_document.undo()); },
+                                     [this] { showChange(m_document.redo()); },
+                                     [this] { saveHelpFile(); }));
 }
 
 void SmeltworkHelpDialog::loadHelpFile()
 {
-    m_loadReport = SmeltworkFileBoxes::load(this, m_file, topics, [](const FileReport &report) {
+    SmeltworkFileBoxes::load(this, m_document, [](const FileReport &report) {
         return SmeltworkFileBoxes::Texts{
             tr("Unable to load help file: Format not recognized"),
             tr("The help file is damaged: it ends early or holds impossible lengths.\n"
@@ -196,9 +202,7 @@ void SmeltworkHelpDialog::loadHelpFile()
 
 bool SmeltworkHelpDialog::saveHelpFile()
 {
-    return SmeltworkFileBoxes::saveUntilDone(this, m_file, [this](const QString &path) {
-        return path.isEmpty() ? m_file.save(topics) : m_file.saveAs(path, topics);
-    });
+    return SmeltworkFileBoxes::saveUntilDone(this, m_document);
 }
 
 void SmeltworkHelpDialog::fillTopicList(bool traced)
@@ -207,17 +211,16 @@ void SmeltworkHelpDialog::fillTopicList(bool traced)
     HeaderList->setSortingEnabled(false);
     HeaderList->clear();
     const QList<int> parents = topicParents(topics, traced);
-    QList<QTreeWidgetItem *> items;
-    items.reserve(topics.size());
+    m_items.clear();
+    m_items.reserve(topics.size());
     QList<QTreeWidgetItem *> topLevel;
     for (int i = 0; i < topics.size(); ++i) {
-        const HelpTopic &topic = topics.at(i);
-        auto *item = new TopicItem({topic.header, topic.id, QString::number(i)});
-        items.append(item);
+        auto *item = new TopicItem(topics.at(i), i);
+        m_items.append(item);
         if (parents.at(i) < 0)
             topLevel.append(item);
         else
-            items.at(parents.at(i))->addChild(item);
+            m_items.at(parents.at(i))->addChild(item);
     }
     HeaderList->addTopLevelItems(topLevel);
     for (QTreeWidgetItem *item : std::as_const(topLevel))
@@ -228,21 +231,15 @@ void SmeltworkHelpDialog::fillTopicList(bool traced)
 int SmeltworkHelpDialog::selectedTopic() const
 {
     const QList<QTreeWidgetItem *> selected = HeaderList->selectedItems();
-    if (selected.isEmpty())
+    if (selected.isEmpty() || selected.first()->type() != TopicItem::Type)
         return -1;
-    bool ok = false;
-    const int index = selected.first()->text(IndexColumn).toInt(&ok);
-    return ok && index >= 0 && index < topics.size() ? index : -1;
+    const int index = static_cast<const TopicItem *>(selected.first())->index();
+    return index < topics.size() ? index : -1;
 }
 
 QTreeWidgetItem *SmeltworkHelpDialog::itemOfTopic(int index) const
 {
-    const QString wanted = QString::number(index);
-    for (QTreeWidgetItemIterator it(HeaderList); *it; ++it) {
-        if ((*it)->text(IndexColumn) == wanted)
-            return *it;
-    }
-    return nullptr;
+    return m_items.value(index);
 }
 
 void SmeltworkHelpDialog::topicSelected()
@@ -254,25 +251,28 @@ void SmeltworkHelpDialog::topicSelected()
     BodyView->setHtml(topics.at(index).body);
 }
 
-void SmeltworkHelpDialog::addTopic()
+bool SmeltworkHelpDialog::refusedAsFull(EditResult result)
 {
     // The file counts topics in 16 bits; one more could not be saved.
-    if (roomFor(topics.size()) != EditResult::Done) {
-        SmeltworkMessageBox::warning(this, tr("The help file cannot hold more than %n topic(s).\n"
-                                              "Delete a topic before adding another one.",
-                                              nullptr, int(MaxHelpTopics)));
+    if (result != EditResult::ListFull)
+        return false;
+    SmeltworkMessageBox::warning(this, tr("The help file cannot hold more than %n topic(s).\n"
+                                          "Delete a topic before adding another one.",
+                                          nullptr, int(MaxHelpTopics)));
+    return true;
+}
+
+void SmeltworkHelpDialog::addTopic()
+{
+    if (refusedAsFull(roomFor(topics.size())))
         return;
-    }
     SmeltworkTopicDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    HelpTopic topic;
-    topic.id = dialog.IDEdit->text();
-    topic.header = dialog.HeaderEdit->text();
-    const HelpTopics before = topics;
-    topics.append(topic);
+    const HelpTopic topic = newTopic({dialog.IDEdit->text(), dialog.HeaderEdit->text()});
+    refusedAsFull(m_document.edit(int(topics.size()),
+                                  [&topic](HelpTopics &t) { return appendTopic(t, topic); }));
     fillTopicList();
-    recordChange(before, int(before.size()));
 }
 
 void SmeltworkHelpDialog::editTopic()
@@ -286,13 +286,11 @@ void SmeltworkHelpDialog::editTopic()
     dialog.HeaderEdit->setText(topics.at(index).header);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const HelpTopics before = topics;
-    topics[index].id = dialog.IDEdit->text();
-    topics[index].header = dialog.HeaderEdit->text();
+    const TopicFields fields{dialog.IDEdit->text(), dialog.HeaderEdit->text()};
+    m_document.edit(index, [index, &fields](HelpTopics &t) { ::editTopic(t[index], fields); });
     fillTopicList();
     if (QTreeWidgetItem *item = itemOfTopic(index))
         HeaderList->setCurrentItem(item);
-    recordChange(before, index);
 }
 
 void SmeltworkHelpDialog::deleteTopic()
@@ -310,10 +308,8 @@ void SmeltworkHelpDialog::deleteTopic()
         SmeltworkMessageBox::No);
     if (answer != SmeltworkMessageBox::Yes)
         return;
-    const HelpTopics before = topics;
-    topics.removeAt(index);
+    m_document.edit(index, [index](HelpTopics &t) { t.removeAt(index); });
     fillTopicList();
-    recordChange(before, index);
 }
 
 void SmeltworkHelpDialog::editBody()
@@ -327,40 +323,21 @@ void SmeltworkHelpDialog::editBody()
     editor.BodyEdit->setText(topics.at(index).body);
     if (editor.exec() != QDialog::Accepted)
         return;
-    const HelpTopics before = topics;
-    topics[index].body = editor.BodyEdit->text();
+    const QString edited = editor.BodyEdit->text();
+    m_document.edit(index, [index, &edited](HelpTopics &t) {
+        t[index].body = editedBody(t.at(index).body, edited);
+    });
     HeaderList->setCurrentItem(selected);
-    recordChange(before, index);
-}
-
-void SmeltworkHelpDialog::recordChange(const HelpTopics &before, int touched)
-{
-    // A dialog accepted as it was is no step to undo.
-    if (topics == before)
-        return;
-    m_history.record(before, touched);
-    changed(touched);
-}
-
-void SmeltworkHelpDialog::undo()
-{
-    restore(m_history.undo(topics));
-}
-
-void SmeltworkHelpDialog::redo()
-{
-    restore(m_history.redo(topics));
 }
 
 // Shows the topics as they were, with the changed one (or its neighbour, when it is gone)
 // selected and its body in view; without the trace that a refill or a selection prints.
-void SmeltworkHelpDialog::restore(const std::optional<TopicHistory::Step> &step)
+void SmeltworkHelpDialog::showChange(const std::optional<int> &touched)
 {
-    if (!step)
+    if (!touched)
         return;
-    topics = step->tree;
     fillTopicList(false);
-    const int index = std::min(step->touched, int(topics.size()) - 1);
+    const int index = std::min(*touched, int(topics.size()) - 1);
     if (QTreeWidgetItem *item = itemOfTopic(index)) {
         const QSignalBlocker quiet(HeaderList);
         HeaderList->setCurrentItem(item);
@@ -368,11 +345,4 @@ void SmeltworkHelpDialog::restore(const std::optional<TopicHistory::Step> &step)
     } else {
         BodyView->clear();
     }
-    changed(step->touched);
-}
-
-void SmeltworkHelpDialog::changed(int touched)
-{
-    m_file.changed(topics);
-    emit topicsChanged(touched);
 }

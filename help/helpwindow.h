@@ -1,7 +1,6 @@
 #pragma once
 
-#include "data/filesession.h"
-#include "data/history.h"
+#include "data/document.h"
 #include "data/smeltfiles.h"
 
 #include <QDialog>
@@ -28,7 +27,6 @@ class SmeltworkHelpDialog : public QDialog
 public:
     explicit SmeltworkHelpDialog(QWidget *parent = nullptr, const char *name = nullptr,
                                  bool modal = false, Qt::WindowFlags fl = {});
-    ~SmeltworkHelpDialog() override;
 
     // Writes every topic to the help file, or wherever the user saves them when that fails;
     // false when the user gave the changes up instead. A file this window could not read
@@ -36,7 +34,6 @@ public:
     bool saveHelpFile();
 
     const HelpTopics &helpTopics() const { return topics; }
-    const FileReport &loadReport() const { return m_loadReport; }
 
     QLabel *HeaderLabel;
     QTreeWidget *HeaderList;
@@ -49,10 +46,6 @@ public:
     QPushButton *EditorBtn;
     QPushButton *CloseBtn;
 
-Q_SIGNALS:
-    // The topics have changed at index `touched`, by an action, an undo or a redo.
-    void topicsChanged(int touched);
-
 protected:
     QVBoxLayout *HelpDialogLayout;
     QHBoxLayout *UpperRowLayout;
@@ -61,15 +54,13 @@ protected:
     QHBoxLayout *ActionGroupLayout;
     QHBoxLayout *BottomRowLayout;
 
-    HelpTopics topics;
+    // The topics live in the document, which every change goes through; `topics` reads them.
+    HelpDocument m_document{helpFilePath()};
+    const HelpTopics &topics = m_document.content();
 
     void loadHelpFile();
     // The IDTest trace of the tree goes out only when `traced`.
     void fillTopicList(bool traced = true);
-
-    // Every change of the topics ends here, once the list shows it: what has to follow any
-    // change (saving, recovery) hooks in here or on topicsChanged().
-    void changed(int touched);
 
 protected Q_SLOTS:
     virtual void addTopic();
@@ -77,8 +68,6 @@ protected Q_SLOTS:
     virtual void editTopic();
     virtual void editBody();
     virtual void topicSelected();
-    virtual void undo();
-    virtual void redo();
 
 private:
     void buildWidgets();
@@ -89,15 +78,13 @@ private:
     void connectSignals();
     void addShortcuts();
 
-    // Keeps `before` for undo when the topics now differ from it, and announces the change.
-    void recordChange(const HelpTopics &before, int touched);
-    void restore(const std::optional<TopicHistory::Step> &step);
+    void showChange(const std::optional<int> &touched);
+    // Says that the file holds as many topics as it can count, when `result` says so.
+    bool refusedAsFull(EditResult result);
 
     // The index of the selected topic, or -1 when no topic is selected.
     int selectedTopic() const;
     QTreeWidgetItem *itemOfTopic(int index) const;
 
-    FileReport m_loadReport;
-    FileSession m_file{helpFilePath()};
-    TopicHistory m_history;
+    QList<QTreeWidgetItem *> m_items; // the item of each topic, by index
 };

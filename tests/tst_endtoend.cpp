@@ -3,6 +3,8 @@
 #include "tests/support/sampletree.h"
 #include "tests/support/testsupport.h"
 
+#include <csignal>
+
 bool requestWindowClose(const QString &window); // below the test: Xlib's macros clash with Qt's
 
 namespace {
@@ -35,8 +37,10 @@ class EndToEndTest : public QObject
 
     // Steps: "key K..." presses keys in the focused window, "type TEXT" types, "close" asks
     // the window to close as a window manager's close button does, "kill" kills the program
-    // and starts it again, "window" waits for another window of the program to be on top (one
-    // opened or one uncovered) and focuses it: Xvfb has no window manager to do that.
+    // and starts it again, "signal N" sends it signal N, "ended" waits until a signal has ended
+    // it, "window" waits for another window of the
+    // program to be on top (one opened or one uncovered) and focuses it: Xvfb has no window manager
+    // to do that.
     bool runStep(const QString &step, QString &window)
     {
         const QString verb = step.section(' ', 0, 0), rest = step.section(' ', 1);
@@ -53,6 +57,11 @@ class EndToEndTest : public QObject
         }
         if (verb == "close")
             return requestWindowClose(window);
+        if (verb == "signal")
+            return ::kill(pid_t(m_program.processId()), rest.toInt()) == 0;
+        if (verb == "ended")
+            return m_program.waitForFinished(10000) &&
+                   m_program.exitStatus() == QProcess::CrashExit;
         if (verb == "kill") { // as a crash or a power cut would end it
             m_program.kill();
             m_program.waitForFinished();
@@ -111,10 +120,19 @@ private Q_SLOTS:
                             "key Return, window, ";
         const CraftingData added = CraftingData(start) << ProcGroup{"Casting", {}};
         QTest::newRow("add a group") << add + "key alt+x" << added << "added";
+        // A logout, a closed terminal, Ctrl+C: the window closes and saves.
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+            QTest::addRow("signal %d after a change", signal)
+                << add + "signal " + QString::number(signal) << added << "added";
         // Killed a moment after a change, the program offers it again when it next starts;
-        // only the run after the restart is traced.
+        // only the run after the restart is traced. Ended at that question, it writes nothing
+        // and keeps the copy for the start after.
         QTest::newRow("killed, then restored")
             << add + "kill, window, key alt+y, window, key alt+x" << added << "restored";
+        QTest::newRow("killed, then ended at the question")
+            << add + "kill, window, signal 15, ended, kill, window, key alt+y, window, "
+                     "key alt+x"
+            << added << "restored";
     }
 
     void userSession()

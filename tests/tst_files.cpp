@@ -12,9 +12,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -253,14 +255,19 @@ private Q_SLOTS:
         row(fill, cut, true, SaveStatus::WriteFailed, cut + QStringList{bak + "cut"},
             {kept, unable(ENOSPC)});
         row("true", none, false, saved, {dat}, {});
-        // A backup never replaces a backup: they move one place down, the tenth goes.
-        row("true", cut + QStringList{bak + "earlier", "Smeltwork.dat.bak.9=old"}, true, saved,
-            {dat, bak + "cut", "Smeltwork.dat.bak.1=earlier"}, {kept});
+        // A backup never replaces a backup: each moves one place down, the tenth goes.
+        row("true",
+            cut + QStringList{bak + "earlier", "Smeltwork.dat.bak.1=old", "Smeltwork.dat.bak.2=new",
+                              "Smeltwork.dat.bak.9=old"},
+            true, saved,
+            {dat, bak + "cut", "Smeltwork.dat.bak.1=earlier", "Smeltwork.dat.bak.2=old",
+             "Smeltwork.dat.bak.3=new"},
+            {kept});
         row("mkdir Smeltwork.dat.bak", cut, true, saved, {dat, bak + "cut", "Smeltwork.dat.bak.1/"},
             {kept});
         row("true", old + QStringList{bak + "earlier"}, false, saved, {dat, bak + "earlier"}, {});
-        // The program never read a file it cannot read, so it keeps that one aside too.
-        row("chown -R nobody . && chmod 200 Smeltwork.dat", old, false, saved, {dat, bak + "old"},
+        // A file the program could not read is kept without reading it.
+        row("chown -R nobody . && chmod 200 Smeltwork.dat", old, true, saved, {dat, bak + "old"},
             {kept});
         row("ln -s target Smeltwork.dat", {"target=cut"}, true, saved,
             {"Smeltwork.dat->target", bak + "cut", "target=new"}, {kept});
@@ -285,10 +292,14 @@ private Q_SLOTS:
             unavailable = run("mount -t tmpfs -o size=64k tmpfs .", folder.path());
         for (const QString &entry : before)
             folder.writeFile(entry.section('=', 0, 0), contents.value(entry.section('=', 1)));
+        const QByteArray file = QFile::encodeName(folder.path() + "/Smeltwork.dat");
+        ::chmod(file.constData(), 0604); // not what a new file gets
         if (unavailable.isEmpty())
             unavailable = run(guard, folder.path());
         if (!unavailable.isEmpty())
             QSKIP(qPrintable("cannot guard the folder here: " + unavailable));
+        struct stat was = {}, is = {};
+        const bool existed = ::lstat(file.constData(), &was) == 0 && S_ISREG(was.st_mode);
 
         // Root saves as nobody, real id too, since Qt asks access(); the saved id stays root's.
         const bool asNobody = guard.contains("nobody") && setresuid(nobody, nobody, 0) == 0;
@@ -299,6 +310,10 @@ private Q_SLOTS:
             qFatal("cannot become root again");
         QTEST(status, "status");
         QTEST(snapshot(folder), "after");
+        // The file saved over keeps its permissions and owner, in place or renamed over.
+        if (existed && status == SaveStatus::Saved && ::stat(file.constData(), &is) == 0)
+            QCOMPARE(QString::asprintf("%o %u", is.st_mode, is.st_uid),
+                     QString::asprintf("%o %u", was.st_mode, was.st_uid));
         QTEST(trace.lines("W: "), "warnings");
         // A save that starts prints the lines loading prints, between lines of its own.
         const QStringList wrote =
@@ -414,45 +429,72 @@ private Q_SLOTS:
         QTEST(report.reason, "reason");
     }
 
-    // A session of a window with its file: a touched file is no changed one; unsaved changes
-    // wait in a recovery copy of the folder's own until a save, a copy declined is kept aside;
-    // one window per folder.
+    // A session of a window with its file: a touched file is no changed one, a rewrite of
+    // the same size is; unsaved changes wait in a recovery copy of the folder's own until a
+    // save has worked, and are offered whatever happened to the file since; a copy that
+    // cannot be written is said once; one window per folder.
     void sessionsLoseNothing()
     {
         ScratchFolder folder;
         const QByteArray mine = encodeWithQDataStream({{"Mine", {}}});
         folder.writeFile("Smeltwork.dat", mine);
+        const QString copy = recoveryPath(workingFolder(), "Smeltwork.dat");
         TraceCapture quiet;
         CraftingData tree;
         FileSession session(craftingFilePath());
-        session.load(tree);
-        QVERIFY(!session.recoveryTime().isValid());
+        QVERIFY(session.load(tree).status == LoadStatus::Loaded &&
+                !session.recoveryOffer().isValid());
         tree.append(ProcGroup{"Added", {}});
         session.changed(tree);
-        QTRY_VERIFY(session.recoveryTime().isValid()); // written in the background
-        QCOMPARE(FileSession(craftingFilePath()).recoveryTime(), session.recoveryTime());
+        session.writePendingRecovery();
+        QFile(copy).setFileTime(QFileInfo("Smeltwork.dat").lastModified(),
+                                QFileDevice::FileModificationTime);
+        QVERIFY(FileSession(craftingFilePath()).recoveryOffer().isValid()); // as old as the file
         QTest::qWait(20); // a touch that changes the time and not the bytes is no change
         folder.writeFile("Smeltwork.dat", mine);
-        QCOMPARE(session.save(tree).status, SaveStatus::Saved);
-        QVERIFY(session.otherVersion().isEmpty() && !QFile::exists("Smeltwork.dat.bak"));
-        QVERIFY(!session.recoveryTime().isValid() &&
-                !QFile::exists(recoveryPath(workingFolder(), "Smeltwork.dat")));
+        QVERIFY(QFile::rename("Smeltwork.dat", "aside") && QDir().mkdir("Smeltwork.dat"));
+        QCOMPARE(session.save(tree).status, SaveStatus::NotAFile);
+        QVERIFY(QFile::exists(copy) && QDir().rmdir("Smeltwork.dat") &&
+                QFile::rename("aside", "Smeltwork.dat"));
+        SaveResult saved = session.save(tree);
+        QVERIFY(saved.status == SaveStatus::Saved && saved.otherVersion.isEmpty() &&
+                !QFile::exists("Smeltwork.dat.bak") && !QFile::exists(copy));
+
+        // Killed with a change unsaved, while another program rewrote the file.
         tree.append(ProcGroup{"Unsaved", {}});
         session.changed(tree);
-        QTRY_VERIFY(session.recoveryTime().isValid());
+        session.writePendingRecovery();
+        const QByteArray theirs = encodeWithQDataStream({{"Mine", {}}, {"Odded", {}}});
+        folder.writeFile("Smeltwork.dat", theirs); // as long as the file saved
         CraftingData restored;
         FileSession next(craftingFilePath());
-        next.loadRecovery(restored);
-        QCOMPARE(restored, tree);
-        QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(tree.mid(0, 2)));
-        next.declineRecovery();
-        QVERIFY(!next.recoveryTime().isValid() &&
-                QFile::exists(recoveryPath(workingFolder(), "Smeltwork.dat") + ".declined"));
-        // Two folders never share a copy; a name that is not UTF-8 is a name too.
-        QVERIFY(recoveryPath("/a/b", "Smeltwork.dat") != recoveryPath("/a/c", "Smeltwork.dat"));
-        QVERIFY(recoveryPath("/a/\xff", "Smeltwork.dat") !=
-                recoveryPath("/a/\xfe", "Smeltwork.dat"));
-        QVERIFY(recoveryPath("/a", "Smeltwork.dat").endsWith("-Smeltwork.dat"));
+        QVERIFY(next.recoveryOffer().fileChanged);
+        QVERIFY(next.loadRecovery(restored).status == LoadStatus::Loaded && restored == tree);
+        QCOMPARE(folder.readFile("Smeltwork.dat"), theirs);
+        saved = next.save(restored);
+        QCOMPARE(saved.otherVersion, "Smeltwork.dat.bak");
+        QCOMPARE(folder.readFile("Smeltwork.dat.bak"), theirs);
+        next.changed(tree.mid(0, 1));
+        next.writePendingRecovery();
+        FileSession(craftingFilePath()).declineRecovery();
+        QVERIFY(!FileSession(craftingFilePath()).recoveryOffer().isValid() &&
+                QFile::exists(copy + ".declined"));
+
+        QVERIFY(QDir().mkpath(copy)); // where the copy goes, a folder
+        QSignalSpy failed(&next, &FileSession::recoveryFailed);
+        for (int i = 0; i < 2; ++i)
+            next.changed(tree), next.writePendingRecovery();
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(quiet.lines("W: ").filter("recovery copy").size(), 1);
+        QDir(copy).removeRecursively();
+
+        // A folder removed under a session is named, not taken for a lack of permission.
+        {
+            ScratchFolder gone;
+            FileSession lost(craftingFilePath());
+            QDir(gone.path()).removeRecursively();
+            QCOMPARE(lost.save(tree).reason, "the folder " + gone.path() + " no longer exists");
+        }
         // One window per folder: a second lock is refused while the first is held.
         auto first = std::make_unique<FolderLock>();
         QVERIFY(!first->heldElsewhere() && FolderLock().heldElsewhere());
@@ -484,7 +526,7 @@ private Q_SLOTS:
             if (child == 0) {
                 QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
                 for (int n = 0;; ++n)
-                    saveFile(craftingFilePath(), trees[n % 2], false);
+                    static_cast<void>(saveFile(craftingFilePath(), trees[n % 2], false));
             }
             QVERIFY(child > 0);
             // The file appears whole, by a rename, once the first save is done.

@@ -1,9 +1,9 @@
 // The editing rules: what a dialog's values make of a record, where records are added and
 // removed, how lists sort with their trace, how help topics hang in their tree, finding
 // records and the undo history.
+#include "data/document.h"
 #include "data/editing.h"
 #include "data/find.h"
-#include "data/history.h"
 #include "tests/support/sampletree.h"
 #include "tests/support/testsupport.h"
 
@@ -16,6 +16,14 @@ template <typename T> QString printed(const T &value)
     QString out;
     QDebug(&out).nospace() << value;
     return out;
+}
+
+QString printed(const QString &value) // as the records print their texts: null as null
+{
+    QString out;
+    QDebug debug(&out);
+    printText(debug, value);
+    return out.trimmed();
 }
 
 CraftingData named(const QString &names)
@@ -125,8 +133,27 @@ private Q_SLOTS:
             req(item(nullptr, nullptr, 5), {"", "", false, "5"}));
         row("letters open as Fixed and are stored as 0", "Req(\"Glue\", x\"0\", t=0, id=3)",
             req(item("Glue", "lots", 3), {"Glue", "lots", true, "3"}));
-        row("id shown unsigned", "4294967295 1234", [] { return idText(-1) + ' ' + idText(1234); });
-        row("QL texts", "0", [] { return QString::number(qlOfText("0") + qlOfText("x")); });
+        const auto topic = [](HelpTopic t, TopicFields fields) -> Rule {
+            return [=]() mutable { return editTopic(t, fields), printed(t); };
+        };
+        row("new topic: the typed texts", "HelpTopic(\"HLP_\", \"\", null)", [] {
+            return printed(newTopic({"HLP_", ""}));
+        });
+        row("topic edited as it was keeps its null texts", "HelpTopic(null, null, \"b\")",
+            topic({{}, {}, "b"}, {"", ""}));
+        row("topic edited", "HelpTopic(\"2\", \"\", null)", topic({"1", "One", {}}, {"2", ""}));
+        // The body editor hands back every line end as LF.
+        const auto body = [](const char *before, const char *edited) -> Rule {
+            return [=] { return printed(editedBody(text(before), text(edited))); };
+        };
+        row("body saved as shown keeps its line ends", "\"a<br>\\r\\nb\\rc\u2029\"",
+            body("a<br>\r\nb\rc\u2029", "a<br>\nb\nc\n"));
+        row("null body saved empty stays null", "null", body(nullptr, ""));
+        row("lines typed take the body's line end, the rest keeps its own",
+            "\"a\\r\\nX\\r\\nY\\r\\nb\\n\"", body("a\r\nb\n", "a\nX\nY\nb\n"));
+        row("a character typed between CR and LF keeps both", "\"a!\\r\\nb\"",
+            body("a\r\nb", "a!\nb"));
+        row("everything deleted", "\"\"", body("a\r\nb", ""));
         row("requirement rows by name as the language sorts", "apple Apple b Banana", [] {
             QStringList names{"b", "Banana", "apple", "Apple"};
             std::stable_sort(names.begin(), names.end(), reqNameBefore);
@@ -306,8 +333,9 @@ private Q_SLOTS:
         QCOMPARE(places.join(' '), search.section(" -> ", 1));
     }
 
-    // Changes (see change()), undos and redos -> the changes still in effect, which replayed
-    // on a fresh tree must give the same tree, and the place the last undo or redo showed.
+    // Changes (see change()) made through a document, undos and redos -> the changes still in
+    // effect, which replayed on a fresh tree must give the same tree, and the place the last
+    // undo or redo showed.
     void undoAndRedo_data()
     {
         QTest::addColumn<QString>("script");
@@ -323,6 +351,8 @@ private Q_SLOTS:
             << qsizetype(0) << "del 0/0/1, add =Beam, sort 0 @0";
         QTest::newRow("a change after an undo ends the redo")
             << "del 0, del 0, undo, add =Zinc, redo" << qsizetype(0) << "del 0, add =Zinc @0";
+        QTest::newRow("a change that changes nothing is no step")
+            << "sort, sort, del 5, undo" << qsizetype(0) << " @";
         QTest::newRow("over the budget the newest step stays; undo past the start")
             << "del 2, del 1, undo, undo" << qsizetype(1) << "del 2 @1";
     }
@@ -333,22 +363,28 @@ private Q_SLOTS:
         QFETCH(qsizetype, budget);
         QFETCH(QString, after);
         TraceCapture quiet; // the sorts' trace
-        CraftingData data = forge();
-        CraftingHistory history(budget ? budget : DefaultHistoryBudget);
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream(forge()));
+        CraftingDocument document(craftingFilePath(), budget ? budget : DefaultHistoryBudget);
+        QVERIFY(document.load().status == LoadStatus::Loaded);
         QString place = "-";
         for (const QString &step : script.split(", ")) {
-            const CraftingData before = data;
             RecordPath touched;
+            CraftingData probe = document.content(); // where the step lands
+            static_cast<void>(change(probe, step, &touched));
+            std::optional<RecordPath> back;
             if (step != "undo" && step != "redo")
-                change(data, step, &touched), history.record(before, touched);
-            else if (const auto back = step == "undo" ? history.undo(data) : history.redo(data))
-                data = back->tree, place = pathText(back->touched);
+                static_cast<void>(document.edit(
+                    touched, [&step](CraftingData &data) { return change(data, step); }));
+            else if ((back = step == "undo" ? document.undo() : document.redo()))
+                place = pathText(*back);
         }
         CraftingData expected = forge();
         for (const QString &step : after.section(" @", 0, 0).split(", ", Qt::SkipEmptyParts))
-            change(expected, step);
-        QCOMPARE(data, expected);
+            static_cast<void>(change(expected, step));
+        QCOMPARE(document.content(), expected);
         QCOMPARE(place, after.section(" @", 1));
+        document.discard();
     }
 };
 

@@ -1,0 +1,6 @@
+#include "data/document.h"
+
+DocumentBase::DocumentBase(const QString &path) : m_file(path)
+{
+    connect(&m_file, &FileSession::recoveryFailed, this, &DocumentBase::recoveryFailed);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+// What a window edits: the content of one of the program's files, with its file session and
+// its undo history. Every change goes through edit(), which applies a rule of the data
+// library and keeps a step to undo only when the content really changed; the window runs its
+// dialogs, calls the document and refills its lists.
+
+#include "data/editing.h"
+#include "data/filesession.h"
+#include "data/history.h"
+
+#include <QObject>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+// The part of a document that does not depend on what it holds: its file and the signals
+// its views listen to.
+class DocumentBase : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentBase(const QString &path);
+
+    QString path() const { return m_file.path(); }
+    RecoveryOffer recoveryOffer() { return m_file.recoveryOffer(); }
+    void declineRecovery() { m_file.declineRecovery(); }
+    // See FileSession::writePendingRecovery().
+    void writePendingRecovery() { m_file.writePendingRecovery(); }
+
+    // Loads the file, or the changes of a session that ended without saving them.
+    virtual FileReport load() = 0;
+    virtual FileReport loadRecovery() = 0;
+    // Saves to the file, or to another file of the user's choice; see FileSession.
+    virtual SaveResult save() = 0;
+    virtual SaveResult saveAs(const QString &path) = 0;
+    // The user gave the unsaved changes up.
+    void discard() { m_file.discard(); }
+
+Q_SIGNALS:
+    // The content has changed, by an edit, an undo or a redo.
+    void changed();
+    // Unsaved changes are not protected against a crash; said once a session.
+    void recoveryFailed(const QString &reason);
+
+protected:
+    FileSession m_file;
+};
+
+// `Place` says where a change happened, so that a view can show that place again after an
+// undo or a redo.
+template <typename Content, typename Place> class Document : public DocumentBase
+{
+public:
+    // `historyBudget`: see EditHistory.
+    explicit Document(const QString &path, qsizetype historyBudget = DefaultHistoryBudget)
+        : DocumentBase(path), m_history(historyBudget)
+    {}
+
+    const Content &content() const { return m_content; }
+
+    FileReport load() override { return m_file.load(m_content); }
+    FileReport loadRecovery() override { return m_file.loadRecovery(m_content); }
+    SaveResult save() override { return m_file.save(m_content); }
+    SaveResult saveAs(const QString &path) override { return m_file.saveAs(path, m_content); }
+
+    // Applies `rule` (content -> EditResult, or nothing for a rule that cannot fail) as the
+    // change at `touched`, and returns what the rule returned. Only a change that leaves the
+    // content different is a step: an Edit accepted as it was, or a sort of a sorted list,
+    // is none. Lists the rule did not touch are still shared, and QList compares those by
+    // pointer.
+    template <typename Rule> [[nodiscard]] auto edit(const Place &touched, Rule &&rule)
+    {
+        const Content before = m_content;
+        if constexpr (std::is_void_v<std::invoke_result_t<Rule, Content &>>) {
+            std::forward<Rule>(rule)(m_content);
+            record(before, touched);
+        } else {
+            const auto result = std::forward<Rule>(rule)(m_content);
+            record(before, touched);
+            return result;
+        }
+    }
+
+    // The place of the change undone or redone; nothing when there was none to undo or redo.
+    std::optional<Place> undo() { return restore(m_history.undo(m_content)); }
+    std::optional<Place> redo() { return restore(m_history.redo(m_content)); }
+
+private:
+    void record(const Content &before, const Place &touched)
+    {
+        if (m_content == before)
+            return;
+        m_history.record(before, touched);
+        announce();
+    }
+
+    std::optional<Place>
+    restore(const std::optional<typename EditHistory<Content, Place>::Step> &step)
+    {
+        if (!step)
+            return std::nullopt;
+        m_content = step->tree;
+        announce();
+        return step->touched;
+    }
+
+    void announce()
+    {
+        m_file.changed(m_content);
+        emit changed();
+    }
+
+    Content m_content;
+    EditHistory<Content, Place> m_history;
+};
+
+using CraftingDocument = Document<CraftingData, RecordPath>;
+using HelpDocument = Document<HelpTopics, int>;
