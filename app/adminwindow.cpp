@@ -266,6 +266,30 @@ void SmeltworkAdminDialogBase::connectSignals()
     connect(SortProcBtn, &QPushButton::clicked, this, &Self::sortProcList);
     connect(ActionList, &QComboBox::activated, this, &Self::selectAction);
     connect(ActionBtn, &QPushButton::clicked, this, &Self::doAction);
+    connect(&m_document, &DocumentBase::diskChanged, this, &Self::followDisk);
+}
+
+void SmeltworkAdminDialogBase::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(this, &SmeltworkAdminDialogBase::followDisk,
+                                  Qt::QueuedConnection);
+}
+
+void SmeltworkAdminDialogBase::followDisk()
+{
+    // Nothing changes the tree while a dialog of the window is open, so positions read before
+    // it ran stay valid after it; the window looks again when it is active once more.
+    if (QApplication::activeModalWidget() != this)
+        return;
+    const QString group = ProcGroupList->currentText(), process = ProcessList->currentText();
+    if (!SmeltworkFileBoxes::followDisk(this, m_document))
+        return;
+    fillGroupNames();
+    showRecord({std::max(0, ProcGroupList->findText(group)), -1});
+    if (const int p = ProcessList->findText(process); p > 0)
+        showRecord({currentGroup(), p});
 }
 
 void SmeltworkAdminDialogBase::addShortcuts()

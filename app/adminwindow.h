@@ -57,6 +57,12 @@ public:
     void showRecord(const RecordPath &path);
 
 protected:
+    // A window that becomes active again looks whether its file changed meanwhile.
+    void changeEvent(QEvent *event) override;
+    // Shows another program's version of the data file, keeping the current group and
+    // process where they still exist.
+    void followDisk();
+
     QVBoxLayout *MainLayout;
     QHBoxLayout *ButtonRowLayout;
     QHBoxLayout *GroupRowLayout;

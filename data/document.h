@@ -38,14 +38,35 @@ public:
     // The user gave the unsaved changes up.
     void discard() { m_file.discard(); }
 
+    // Whether the content differs from what the file held when it was loaded or saved last.
+    virtual bool modified() const = 0;
+
+    // Another program's version of the file, when the file is no longer what was loaded or
+    // saved here: read with the usual trace, and kept until it is taken up or turned down.
+    enum class DiskState {
+        Same,     // nothing new
+        Newer,    // a version that loads: takeDiskVersion() shows it
+        Gone,     // the file is not there any more
+        Unusable, // damaged, foreign, unreadable or no file; diskReport() says what
+    };
+    virtual DiskState readDiskVersion() = 0;
+    const FileReport &diskReport() const { return m_diskReport; }
+    // The version read is the content now, one undo step away from what was shown.
+    virtual void takeDiskVersion() = 0;
+    // The version read is not wanted: it is not offered again; a save keeps it as a backup.
+    void keepMine() { m_file.dismissSeen(); }
+
 Q_SIGNALS:
     // The content has changed, by an edit, an undo or a redo.
     void changed();
+    // The file changed on disk; readDiskVersion() tells how.
+    void diskChanged();
     // Unsaved changes are not protected against a crash; said once a session.
     void recoveryFailed(const QString &reason);
 
 protected:
     FileSession m_file;
+    FileReport m_diskReport;
 };
 
 // `Place` says where a change happened, so that a view can show that place again after an
@@ -60,10 +81,41 @@ public:
 
     const Content &content() const { return m_content; }
 
-    FileReport load() override { return m_file.load(m_content); }
-    FileReport loadRecovery() override { return m_file.loadRecovery(m_content); }
-    SaveResult save() override { return m_file.save(m_content); }
+    FileReport load() override { return loaded(m_file.load(m_content), true); }
+    FileReport loadRecovery() override { return loaded(m_file.loadRecovery(m_content), false); }
+    SaveResult save() override
+    {
+        const SaveResult result = m_file.save(m_content);
+        if (result.status == SaveStatus::Saved)
+            m_saved = m_content;
+        return result;
+    }
     SaveResult saveAs(const QString &path) override { return m_file.saveAs(path, m_content); }
+    bool modified() const override { return !m_saved || !(m_content == *m_saved); }
+
+    DiskState readDiskVersion() override
+    {
+        if (!m_file.changedOnDisk())
+            return DiskState::Same;
+        m_disk = Content();
+        m_diskReport = m_file.readAgain(m_disk);
+        switch (m_diskReport.status) {
+        case LoadStatus::Loaded:
+            return DiskState::Newer;
+        case LoadStatus::NotOpened:
+            return DiskState::Gone;
+        default:
+            return DiskState::Unusable;
+        }
+    }
+
+    void takeDiskVersion() override
+    {
+        m_file.adoptSeen();
+        m_saved = std::exchange(m_disk, Content());
+        const Content before = std::exchange(m_content, *m_saved);
+        record(before, Place());
+    }
 
     // Applies `rule` (content -> EditResult, or nothing for a rule that cannot fail) as the
     // change at `touched`, and returns what the rule returned. Only a change that leaves the
@@ -88,6 +140,13 @@ public:
     std::optional<Place> redo() { return restore(m_history.redo(m_content)); }
 
 private:
+    FileReport loaded(const FileReport &report, bool fromFile)
+    {
+        // A recovered content is what the file does not hold yet.
+        m_saved = fromFile ? std::optional<Content>(m_content) : std::nullopt;
+        return report;
+    }
+
     void record(const Content &before, const Place &touched)
     {
         if (m_content == before)
@@ -113,6 +172,8 @@ private:
     }
 
     Content m_content;
+    std::optional<Content> m_saved; // what the file holds, sharing lists with the content
+    Content m_disk;                 // another program's version, read and not taken up yet
     EditHistory<Content, Place> m_history;
 };
 

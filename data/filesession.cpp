@@ -119,6 +119,57 @@ FileSession::FileSession(const QString &path, QObject *parent)
         if (m_pending)
             writeRecovery();
     });
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(200);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        watch(); // a file replaced by a rename is a new file to watch
+        if (changedOnDisk())
+            emit diskChanged();
+    });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle,
+            qOverload<>(&QTimer::start));
+}
+
+void FileSession::watch()
+{
+    // The folder tells of a file that appears, goes or is renamed over; the file of a write
+    // in place.
+    for (const QString &path : {m_path, QFileInfo(m_path).path()}) {
+        if (!m_watcher.files().contains(path) && !m_watcher.directories().contains(path) &&
+            QFileInfo::exists(path))
+            m_watcher.addPath(path);
+    }
+}
+
+bool FileSession::changedOnDisk() const
+{
+    return changedSince(m_path, m_stamp) && (!m_anyDismissed || changedSince(m_path, m_dismissed));
+}
+
+template <typename Content> FileReport FileSession::readAgain(Content &content)
+{
+    QByteArray bytes;
+    m_seenReport = loadFile(m_path, content, &bytes);
+    const LoadStatus status = m_seenReport.status;
+    m_seen = status == LoadStatus::Loaded || status == LoadStatus::BadMagic ||
+                     status == LoadStatus::Damaged
+                 ? stampOf(m_path, bytes)
+                 : readStamp(m_path);
+    return m_seenReport;
+}
+
+void FileSession::adoptSeen()
+{
+    m_stamp = m_seen;
+    m_keepOld = keepsBackup(m_seenReport);
+    m_anyDismissed = false;
+}
+
+void FileSession::dismissSeen()
+{
+    m_dismissed = m_seen;
+    m_anyDismissed = true;
 }
 
 FileSession::~FileSession()
@@ -152,12 +203,14 @@ template <typename Content> FileReport FileSession::loadFrom(const QString &path
         QFile base(basePath(m_recovery));
         m_stamp = stampOfText(base.open(QIODevice::ReadOnly) ? base.readAll() : QByteArray());
         m_keepOld = false;
+        watch();
         return report;
     }
     const bool read = report.status == LoadStatus::Loaded ||
                       report.status == LoadStatus::BadMagic || report.status == LoadStatus::Damaged;
     m_stamp = read ? stampOf(m_path, bytes) : readStamp(m_path);
     m_keepOld = keepsBackup(report);
+    watch();
     return report;
 }
 
@@ -252,7 +305,9 @@ template <typename Content>
 SaveResult FileSession::saveTo(const QString &path, const Content &content)
 {
     const bool ours = path == m_path;
-    const bool changedElsewhere = ours && changedSince(m_path, m_stamp);
+    // A file that is gone holds no version to keep.
+    const bool changedElsewhere =
+        ours && QFileInfo::exists(m_path) && changedSince(m_path, m_stamp);
     if (changedElsewhere)
         qWarning("%s was changed by another program since it was read here; that version is "
                  "kept as %s.bak",
@@ -270,6 +325,8 @@ SaveResult FileSession::saveTo(const QString &path, const Content &content)
     if (ours) {
         m_stamp = readStamp(m_path);
         m_keepOld = false;
+        m_anyDismissed = false;
+        watch();
         if (changedElsewhere)
             result.otherVersion = m_path + QStringLiteral(".bak");
     }
@@ -292,6 +349,7 @@ SaveResult FileSession::saveAs(const QString &path, const Content &content)
 #define SMELT_SESSION_CONTENT(Content)                                                             \
     template FileReport FileSession::loadRecovery(Content &);                                      \
     template FileReport FileSession::load(Content &);                                              \
+    template FileReport FileSession::readAgain(Content &);                                         \
     template void FileSession::changed(const Content &);                                           \
     template SaveResult FileSession::save(const Content &);                                        \
     template SaveResult FileSession::saveAs(const QString &, const Content &);

@@ -8,6 +8,7 @@
 #include "data/smeltfiles.h"
 
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
@@ -89,7 +90,23 @@ public:
     // The user gave the unsaved changes up: the recovery copy goes too.
     void discard();
 
+    // Whether the file is no longer what was loaded or saved here, nor a version that was
+    // read again and taken up or turned down since. Size and time are looked at first.
+    bool changedOnDisk() const;
+    // Reads the file as it is now into an empty `content`, with the usual trace. The session
+    // goes on as before until adoptSeen() or dismissSeen().
+    template <typename Content> FileReport readAgain(Content &content);
+    // The version read again is now the session's own: saves compare with it, and keep it as
+    // a backup only when it could not be read whole.
+    void adoptSeen();
+    // The version read again is not wanted: it is not reported again, and a save keeps it as
+    // the newest backup, as it does any version another program wrote.
+    void dismissSeen();
+
 Q_SIGNALS:
+    // The file or its folder changed on disk; changedOnDisk() tells whether it matters.
+    void diskChanged();
+
     // A recovery copy could not be written, so unsaved changes would not survive a crash;
     // said once a session, with the system's reason, after a warning line.
     void recoveryFailed(const QString &reason);
@@ -101,6 +118,7 @@ private:
     void writeRecovery();
     void reportRecoveryFailure(const QString &reason);
     void dropRecovery();
+    void watch();
 
     QString m_path;
     QByteArray m_folder; // the working folder the file was loaded from
@@ -108,6 +126,12 @@ private:
     FileStamp m_stamp;
     bool m_keepOld = false; // the file holds what the load could not take
     bool m_recoveryFailed = false;
+    FileStamp m_seen;        // the version read again last
+    FileReport m_seenReport; // and what reading it found
+    FileStamp m_dismissed;   // a version turned down, not to be reported again
+    bool m_anyDismissed = false;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle; // a save by another program is a burst of changes: one look after it
 
     std::function<bool(QIODevice &)> m_pending;
     QTimer m_throttle;

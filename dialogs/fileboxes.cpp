@@ -2,6 +2,7 @@
 
 #include "dialogs/messagebox.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QLocale>
 
@@ -134,4 +135,52 @@ bool SmeltworkFileBoxes::saveUntilDone(QWidget *parent, DocumentBase &document)
                              .arg(document.path()),
                          tr("That version is now %1.").arg(result.otherVersion));
     return true;
+}
+
+bool SmeltworkFileBoxes::followDisk(QWidget *parent, DocumentBase &document)
+{
+    const QByteArray name = QFile::encodeName(document.path());
+    switch (document.readDiskVersion()) {
+    case DocumentBase::DiskState::Same:
+        return false;
+    case DocumentBase::DiskState::Newer:
+        if (!document.modified()) {
+            qWarning("%s was changed by another program; that version is shown now",
+                     name.constData());
+        } else if (Box::question(parent,
+                                 tr("%1 was changed by another program, and this window holds "
+                                    "changes that are not saved.")
+                                     .arg(document.path()),
+                                 Box::Buttons(Box::LoadTheirs) | Box::KeepMine, Box::KeepMine,
+                                 tr("Load theirs shows that version; what this window holds "
+                                    "stays one Ctrl+Z away. Keep mine goes on with yours; theirs "
+                                    "is then kept as %1.bak when you save.")
+                                     .arg(document.path())) != Box::LoadTheirs) {
+            document.keepMine();
+            return false;
+        }
+        document.takeDiskVersion();
+        return true;
+    case DocumentBase::DiskState::Gone:
+        qWarning("%s is gone; the window keeps what it shows", name.constData());
+        Box::warning(parent, tr("%1 is no longer there.").arg(document.path()), Box::Ok, Box::Ok,
+                     tr("The window keeps what it shows; Ctrl+S, or closing the window, writes "
+                        "the file again."));
+        break;
+    case DocumentBase::DiskState::Unusable: {
+        // The load has printed its warning line already.
+        const FileReport &report = document.diskReport();
+        const QString what = report.status == LoadStatus::BadMagic  ? tr("not a Smeltwork file")
+                             : report.status == LoadStatus::Damaged ? tr("damaged")
+                                                                    : report.reason;
+        Box::warning(parent,
+                     tr("%1 was changed by another program, and the new version cannot be "
+                        "shown (%2).")
+                         .arg(document.path(), what),
+                     Box::Ok, Box::Ok, tr("The window keeps what it shows."));
+        break;
+    }
+    }
+    document.keepMine();
+    return false;
 }

@@ -40,6 +40,12 @@ public:
     static bool restoreRecovery(QWidget *parent, const DocumentBase &document,
                                 const RecoveryOffer &offer);
 
+    // Follows a change of the document's file on disk: a new version is shown at once when
+    // the window holds nothing unsaved, else the user chooses between it and what the window
+    // holds; a file that is gone or cannot be shown is said once. True when the content
+    // changed.
+    static bool followDisk(QWidget *parent, DocumentBase &document);
+
     // Saves the document until it works or the user gives the changes up, asking after each
     // failure whether to retry (the same file), save elsewhere or discard them. True when the
     // changes were saved somewhere.

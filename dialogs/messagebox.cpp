@@ -14,9 +14,10 @@ constexpr char MustAnswer[] = "smeltworkMustAnswer";
 using Button = SmeltworkMessageBox::Button;
 
 // The buttons in the order they are offered.
-constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry,   SmeltworkMessageBox::SaveAs,
-                                 SmeltworkMessageBox::Discard, SmeltworkMessageBox::Yes,
-                                 SmeltworkMessageBox::No,      SmeltworkMessageBox::Ok};
+constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry,    SmeltworkMessageBox::SaveAs,
+                                 SmeltworkMessageBox::Discard,  SmeltworkMessageBox::LoadTheirs,
+                                 SmeltworkMessageBox::KeepMine, SmeltworkMessageBox::Yes,
+                                 SmeltworkMessageBox::No,       SmeltworkMessageBox::Ok};
 
 // What Escape or the title bar's close button answers.
 Button escapeAnswer(SmeltworkMessageBox::Buttons buttons)
@@ -47,6 +48,10 @@ QAbstractButton *addButton(QMessageBox &box, Button button)
     case SmeltworkMessageBox::Discard:
         return box.addButton(SmeltworkMessageBox::tr("&Discard changes"),
                              QMessageBox::DestructiveRole);
+    case SmeltworkMessageBox::LoadTheirs:
+        return box.addButton(SmeltworkMessageBox::tr("&Load theirs"), QMessageBox::AcceptRole);
+    case SmeltworkMessageBox::KeepMine:
+        return box.addButton(SmeltworkMessageBox::tr("&Keep mine"), QMessageBox::RejectRole);
     case SmeltworkMessageBox::NoButton:
         break;
     }

@@ -23,7 +23,9 @@ public:
         No = 0x4,
         Retry = 0x8,    // "&Retry"
         SaveAs = 0x10,  // "Save &As..."
-        Discard = 0x20, // "&Discard changes"
+        Discard = 0x20,    // "&Discard changes"
+        LoadTheirs = 0x40, // "&Load theirs"
+        KeepMine = 0x80,   // "&Keep mine"
     };
     Q_DECLARE_FLAGS(Buttons, Button)
 

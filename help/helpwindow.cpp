@@ -10,6 +10,7 @@
 #include "platform/processhooks.h"
 #include "resources/appicon.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -180,6 +181,29 @@ void SmeltworkHelpDialog::connectSignals()
     connect(EditBtn, &QPushButton::clicked, this, &Self::editTopic);
     connect(DelBtn, &QPushButton::clicked, this, &Self::deleteTopic);
     connect(EditorBtn, &QPushButton::clicked, this, &Self::editBody);
+    connect(&m_document, &DocumentBase::diskChanged, this, &Self::followDisk);
+}
+
+void SmeltworkHelpDialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(this, &SmeltworkHelpDialog::followDisk, Qt::QueuedConnection);
+}
+
+void SmeltworkHelpDialog::followDisk()
+{
+    // As in the administration window: never under one of the window's dialogs.
+    if (QApplication::activeModalWidget() != this)
+        return;
+    const int selected = selectedTopic();
+    const QString id = selected >= 0 ? topics.at(selected).id : QString();
+    if (!SmeltworkFileBoxes::followDisk(this, m_document))
+        return;
+    int index = -1;
+    for (int i = 0; i < topics.size() && index < 0 && selected >= 0; ++i)
+        index = topics.at(i).id == id ? i : -1;
+    showChange(index);
 }
 
 void SmeltworkHelpDialog::addShortcuts()

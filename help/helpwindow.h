@@ -47,6 +47,9 @@ public:
     QPushButton *CloseBtn;
 
 protected:
+    // A window that becomes active again looks whether its file changed meanwhile.
+    void changeEvent(QEvent *event) override;
+
     QVBoxLayout *HelpDialogLayout;
     QHBoxLayout *UpperRowLayout;
     QVBoxLayout *TopicColumnLayout;
@@ -79,6 +82,9 @@ private:
     void addShortcuts();
 
     void showChange(const std::optional<int> &touched);
+    // Shows another program's version of the help file, keeping the selected topic where
+    // its id is still there.
+    void followDisk();
     // Says that the file holds as many topics as it can count, when `result` says so.
     bool refusedAsFull(EditResult result);
 

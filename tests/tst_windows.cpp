@@ -43,8 +43,27 @@ class AdminWindow : public SmeltworkAdminDialog
 public:
     AdminWindow() : SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags()) {}
     using SmeltworkAdminDialogBase::fillGroupList;
+    using SmeltworkAdminDialogBase::followDisk;
     using SmeltworkAdminDialogBase::selectAction;
 };
+
+// The files of the working folder as "name=contents": "loaded" for `loaded`, "[shape]" for
+// a data file.
+QStringList folderFiles(const QByteArray &loaded)
+{
+    QStringList files;
+    for (const QString &name : QDir().entryList(QDir::Files, QDir::Name)) {
+        QFile file(name);
+        const QByteArray contents = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        CraftingData tree;
+        const bool ours = readCraftingData(contents, tree).status == LoadStatus::Loaded;
+        files << name + '=' +
+                     (contents == loaded ? "loaded"
+                      : ours             ? '[' + shape(tree) + ']'
+                                         : contents);
+    }
+    return files;
+}
 
 // A working folder holding `bytes` as its data file or help file (null: none), boxes
 // answered by `answers`, and the window main() builds there, shown and active.
@@ -432,13 +451,14 @@ private Q_SLOTS:
                 "\nI: Smeltwork.dat could not be saved: " + reason +
                 ". | Your changes are still here. Retry once the cause is gone, save them to "
                 "another file, or give them up.");
-        row("Save As, by Ctrl+S", wood, folder, {"SaveAs", "Discard", "Yes"},
+        row("Save As, by Ctrl+S", wood, folder, {"Ok", "SaveAs", "Discard", "Yes"},
             "Ctrl+S > '../other.dat Return", {older, "other.dat=[Wood Clay]"},
             golden("closing/save-as.txt"));
-        row("Discard asks once more", wood, folder, {"Discard", "No", "Discard", "Yes"}, "ExitBtn",
-            {older}, golden("closing/discard.txt"));
-        row("a version changed on disk is kept", wood, "echo theirs > Smeltwork.dat", {}, "ExitBtn",
-            {clay, "Smeltwork.dat.bak=theirs\n", keptOlder}, golden("closing/changed.txt"));
+        row("Discard asks once more", wood, folder, {"Ok", "Discard", "No", "Discard", "Yes"},
+            "ExitBtn", {older}, golden("closing/discard.txt"));
+        row("a version changed on disk is kept", wood, "echo theirs > Smeltwork.dat", {"Ok"},
+            "ExitBtn", {clay, "Smeltwork.dat.bak=theirs\n", keptOlder},
+            golden("closing/changed.txt"));
     }
 
     void closingTheWindowSaves()
@@ -464,6 +484,7 @@ private Q_SLOTS:
             if (QTest::qWaitForWindowActive(&w) && !faulted) {
                 run(&w, "ActionBtn > 'Clay Return");
                 faulted = shell(fault) == 0;
+                w.followDisk(); // what the file watcher finds a moment later
             }
             if (faulted)
                 run(&w, steps);
@@ -474,20 +495,79 @@ private Q_SLOTS:
         if (!faulted)
             QSKIP(qPrintable("cannot set the fault up here: " + fault));
         w.saveData();
-        QStringList files;
-        for (const QString &name : QDir().entryList(QDir::Files, QDir::Name)) {
-            const QByteArray contents = folder.readFile(name);
-            CraftingData tree;
-            const bool ours = readCraftingData(contents, tree).status == LoadStatus::Loaded;
-            files << name + '=' +
-                         (contents == bytes ? "loaded"
-                          : ours            ? '[' + shape(tree) + ']'
-                                            : contents);
-        }
-        QTEST(files, "files");
+        QTEST(folderFiles(bytes), "files");
         QStringList printed = trace.lines().filter(QRegularExpression("^[WI]: "));
         printed.removeIf([](const QString &line) { return line.startsWith("W: This plugin"); });
         QTEST(printed.join('\n'), "printed");
+    }
+
+    // A window with its data file, a change made by `steps` or none, the file changed by
+    // another program (a shell command), `then` keys -> the tree shown once the window has
+    // looked (the last row waits for the file watcher), the boxes answered by `answers` and
+    // the warnings, and the files after the close.
+    void followsItsFileOnDisk_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QStringList>("files");
+        const QString mine = "ActionBtn > 'Mine Return", theirs = "mv theirs.dat Smeltwork.dat";
+        const QString changed = "I: Smeltwork.dat was changed by another program, and this window "
+                                "holds changes that are not saved. | Load theirs shows that "
+                                "version; what this window holds stays one Ctrl+Z away. Keep mine "
+                                "goes on with yours; theirs is then kept as Smeltwork.dat.bak when "
+                                "you save.";
+        const QString shownNow =
+            "W: Smeltwork.dat was changed by another program; that version is shown now";
+        const QStringList saved{"Smeltwork.dat=[Theirs]"}, savedMine{"Smeltwork.dat=[Wood Mine]"};
+        QTest::newRow("unchanged: shown at once, saved as it is")
+            << "" << theirs << QStringList() << ""
+            << "Theirs" << shownNow << saved;
+        QTest::newRow("changed, Load theirs, then Ctrl+Z")
+            << mine << theirs << QStringList{"LoadTheirs"} << "Ctrl+Z"
+            << "Wood Mine" << changed << savedMine;
+        QTest::newRow("changed, Keep mine: theirs kept at the save")
+            << mine << theirs << QStringList{"KeepMine"} << ""
+            << "Wood Mine"
+            << changed + "\n" + QString(testData("closing/changed.txt")).trimmed().section('\n', 2)
+            << savedMine + QStringList{"Smeltwork.dat.bak=[Theirs]"};
+        QTest::newRow("gone: said once, written again")
+            << ""
+            << "rm Smeltwork.dat theirs.dat" << QStringList() << ""
+            << "Wood"
+            << "W: Smeltwork.dat is gone; the window keeps what it shows\nI: Smeltwork.dat is no "
+               "longer there. | The window keeps what it shows; Ctrl+S, or closing the window, "
+               "writes the file again."
+            << QStringList{"Smeltwork.dat=[Wood]"};
+        QTest::newRow("by the file watcher") << "" << theirs << QStringList() << ""
+                                             << "Theirs" << shownNow << saved;
+    }
+
+    void followsItsFileOnDisk()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, fault);
+        QFETCH(QString, then);
+        QFETCH(QStringList, answers);
+        Session s(encodeWithQDataStream({{"Wood", {}}}), answers);
+        s.folder.writeFile("theirs.dat", encodeWithQDataStream({{"Theirs", {}}}));
+        QVERIFY(s.active);
+        if (!steps.isEmpty())
+            run(s.window.get(), steps);
+        TraceCapture trace;
+        QCOMPARE(QProcess::execute("sh", {"-c", fault}), 0);
+        if (QString(QTest::currentDataTag()) == "by the file watcher")
+            QTRY_COMPARE(shape(s.window->data()), "Theirs");
+        s.window->followDisk();
+        if (!then.isEmpty())
+            run(s.window.get(), then);
+        QTEST(shape(s.window->data()), "shown");
+        s.window->saveData();
+        QTEST(trace.lines().filter(QRegularExpression("^[WI]: ")).join('\n'), "printed");
+        QTEST(folderFiles({}), "files");
     }
 
     // A recovery copy is offered before the window opens, however old it is; Yes restores it

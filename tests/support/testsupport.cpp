@@ -92,7 +92,8 @@ BoxScript::BoxScript(const QStringList &answers,
     static const QHash<QString, SmeltworkMessageBox::Button> buttons{
         {"Ok", SmeltworkMessageBox::Ok},         {"Yes", SmeltworkMessageBox::Yes},
         {"No", SmeltworkMessageBox::No},         {"Retry", SmeltworkMessageBox::Retry},
-        {"SaveAs", SmeltworkMessageBox::SaveAs}, {"Discard", SmeltworkMessageBox::Discard}};
+        {"SaveAs", SmeltworkMessageBox::SaveAs}, {"Discard", SmeltworkMessageBox::Discard},
+        {"LoadTheirs", SmeltworkMessageBox::LoadTheirs}, {"KeepMine", SmeltworkMessageBox::KeepMine}};
     for (const QString &answer : answers) {
         if (!buttons.contains(answer))
             qFatal("BoxScript: no button \"%s\"", qPrintable(answer));

@@ -47,7 +47,8 @@ private:
 };
 
 // Answers the program's message boxes while it lives: none opens, each takes the next answer
-// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard"; then its Escape answer) and is noted in
+// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard", "LoadTheirs", "KeepMine"; then its Escape
+// answer) and is noted in
 // shown(), and as "I: text" in a TraceCapture, as its text and " | " informative text if any.
 class BoxScript
 {
