@@ -1,6 +1,6 @@
 #include "tool/merge.h"
 
-#include "tool/jsonio.h"
+#include "data/jsonio.h"
 #include "tool/tooltext.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tool/smeltfile.h"
+#include "data/smeltfile.h"
 
 #include <QByteArray>
 #include <QList>

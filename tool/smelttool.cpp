@@ -1,10 +1,10 @@
 #include "tool/smelttool.h"
 
-#include "tool/checks.h"
-#include "tool/dumptext.h"
-#include "tool/jsonio.h"
+#include "data/checks.h"
+#include "data/dumptext.h"
+#include "data/jsonio.h"
+#include "data/smeltfile.h"
 #include "tool/merge.h"
-#include "tool/smeltfile.h"
 #include "tool/tooltext.h"
 
 #include <QCommandLineParser>
@@ -148,7 +148,8 @@ public:
                 << SmeltworkTool::tr("$: damaged file, read only in part (%1)").arg(input.counts());
         if (input.report.trailing > 0)
             problems << QStringLiteral("$: ") + input.trailing();
-        problems += checkFile(input.file);
+        for (const CheckProblem &problem : checkFile(input.file))
+            problems << problemLine(problem);
         for (const QString &problem : std::as_const(problems))
             m_out.write(problem.toUtf8() + '\n');
         return problems.isEmpty() ? ExitFine : ExitProblems;

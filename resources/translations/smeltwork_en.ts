@@ -47,6 +47,23 @@
         </message>
     </context>
     <context>
+        <name>SmeltworkChecks</name>
+        <message numerus="yes">
+            <source>item/tool %1 has id %2 here and %3 in %n other place(s)</source>
+            <translation>
+                <numerusform>item/tool %1 has id %2 here and %3 in %n other place</numerusform>
+                <numerusform>item/tool %1 has id %2 here and %3 in %n other places</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>id %1 is %2 here and %3 in %n other place(s)</source>
+            <translation>
+                <numerusform>id %1 is %2 here and %3 in %n other place</numerusform>
+                <numerusform>id %1 is %2 here and %3 in %n other places</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
         <name>SmeltworkFileBoxes</name>
         <message numerus="yes">
             <source>%1 holds %n byte(s) after its last record, which are not read.</source>
@@ -97,6 +114,16 @@ Recovered %n topics; the rest could not be read.</numerusform>
         </message>
     </context>
     <context>
+        <name>SmeltworkJson</name>
+        <message numerus="yes">
+            <source>%n record(s), but the file holds at most %1</source>
+            <translation>
+                <numerusform>%n record, but the file holds at most %1</numerusform>
+                <numerusform>%n records, but the file holds at most %1</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
         <name>SmeltworkTool</name>
         <message numerus="yes">
             <source>%1 takes %n argument(s), %2 given; see "smeltwork-tool %1 --help"</source>
@@ -131,13 +158,6 @@ Recovered %n topics; the rest could not be read.</numerusform>
             <translation>
                 <numerusform>%n topic</numerusform>
                 <numerusform>%n topics</numerusform>
-            </translation>
-        </message>
-        <message numerus="yes">
-            <source>%n record(s), but the file holds at most %1</source>
-            <translation>
-                <numerusform>%n record, but the file holds at most %1</numerusform>
-                <numerusform>%n records, but the file holds at most %1</numerusform>
             </translation>
         </message>
         <message numerus="yes">

@@ -1,8 +1,8 @@
-#include "tool/jsonio.h"
+#include "data/jsonio.h"
 
-#include "tool/escaping.h"
-#include "tool/tooltext.h"
+#include "data/escaping.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +11,12 @@
 #include <cmath>
 
 namespace {
+
+// Translation context of the JSON messages, which both the tool and the windows show.
+class SmeltworkJson
+{
+    Q_DECLARE_TR_FUNCTIONS(SmeltworkJson)
+};
 
 const char CraftingJsonFormat[] = "smeltwork-data";
 const char HelpJsonFormat[] = "smeltwork-help";
@@ -118,14 +124,14 @@ QString shortened(const QString &text)
 
 QString typeName(const QJsonValue &value)
 {
-    static const char *const names[] = {QT_TRANSLATE_NOOP("SmeltworkTool", "null"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "true or false"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "a number"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "a string"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "an array"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "an object"),
-                                        QT_TRANSLATE_NOOP("SmeltworkTool", "nothing")};
-    return SmeltworkTool::tr(names[value.isUndefined() ? 6 : value.type()]); // in Type's order
+    static const char *const names[] = {QT_TRANSLATE_NOOP("SmeltworkJson", "null"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "true or false"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "a number"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "a string"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "an array"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "an object"),
+                                        QT_TRANSLATE_NOOP("SmeltworkJson", "nothing")};
+    return SmeltworkJson::tr(names[value.isUndefined() ? 6 : value.type()]); // in Type's order
 }
 
 // As short as it reads back the same: 1e300 rather than 301 digits.
@@ -149,7 +155,7 @@ public:
         if (format == QLatin1String(HelpJsonFormat))
             return top(root, "topics", file.emplace<HelpTopics>());
         return fail(QStringLiteral("$.format"),
-                    SmeltworkTool::tr("expected \"%1\" or \"%2\", found %3")
+                    SmeltworkJson::tr("expected \"%1\" or \"%2\", found %3")
                         .arg(QLatin1String(CraftingJsonFormat), QLatin1String(HelpJsonFormat),
                              format.isString() ? u'"' + shortened(format.toString()) + u'"'
                                                : typeName(format)));
@@ -167,17 +173,17 @@ private:
     {
         if (!value.isObject())
             return fail(path,
-                        SmeltworkTool::tr("expected an object, found %1").arg(typeName(value)));
+                        SmeltworkJson::tr("expected an object, found %1").arg(typeName(value)));
         out = value.toObject();
         for (auto it = out.constBegin(); it != out.constEnd(); ++it) {
             if (!keys.contains(it.key()))
                 return fail(path + u'.' + shortened(it.key()),
-                            SmeltworkTool::tr("unknown key (expected %1)")
+                            SmeltworkJson::tr("unknown key (expected %1)")
                                 .arg(keys.join(QStringLiteral(", "))));
         }
         for (const QString &key : keys) {
             if (!out.contains(key))
-                return fail(path, SmeltworkTool::tr("missing key \"%1\"").arg(key));
+                return fail(path, SmeltworkJson::tr("missing key \"%1\"").arg(key));
         }
         return true;
     }
@@ -186,12 +192,8 @@ private:
     {
         if (!value.isArray())
             return fail(path,
-                        SmeltworkTool::tr("expected an array, found %1").arg(typeName(value)));
+                        SmeltworkJson::tr("expected an array, found %1").arg(typeName(value)));
         out = value.toArray();
-        if (out.size() > MaxListSize)
-            return fail(path, SmeltworkTool::tr("%n record(s), but the file holds at most %1",
-                                                nullptr, int(out.size()))
-                                  .arg(MaxListSize));
         return true;
     }
 
@@ -226,19 +228,19 @@ private:
             return true;
         }
         return fail(path,
-                    SmeltworkTool::tr("expected a string or null, found %1").arg(typeName(value)));
+                    SmeltworkJson::tr("expected a string or null, found %1").arg(typeName(value)));
     }
 
     bool integer(const QJsonValue &value, const QString &path, qint64 min, qint64 max, qint64 &out)
     {
         if (!value.isDouble())
             return fail(path,
-                        SmeltworkTool::tr("expected a number, found %1").arg(typeName(value)));
+                        SmeltworkJson::tr("expected a number, found %1").arg(typeName(value)));
         const double d = value.toDouble();
         if (!std::isfinite(d) || d != std::trunc(d))
-            return fail(path, SmeltworkTool::tr("%1 is not a whole number").arg(number(d)));
+            return fail(path, SmeltworkJson::tr("%1 is not a whole number").arg(number(d)));
         if (d < double(min) || d > double(max))
-            return fail(path, SmeltworkTool::tr("%1 is out of range (%2 to %3)")
+            return fail(path, SmeltworkJson::tr("%1 is out of range (%2 to %3)")
                                   .arg(number(d))
                                   .arg(min)
                                   .arg(max));
@@ -252,6 +254,12 @@ private:
         QJsonArray records;
         if (!array(value, path, records))
             return false;
+        // The file counts the records of a list in 16 bits; a string's code units are not
+        // records and have no such bound.
+        if (records.size() > MaxListSize)
+            return fail(path, SmeltworkJson::tr("%n record(s), but the file holds at most %1",
+                                                nullptr, int(records.size()))
+                                  .arg(MaxListSize));
         out.resize(records.size());
         for (qsizetype i = 0; i < records.size(); ++i) {
             if (!read(records.at(i), path + QStringLiteral("[%1]").arg(i), out[i]))
@@ -386,22 +394,203 @@ QString repeatedKey(const QByteArray &json)
     return QString();
 }
 
+// Where a syntax error is, as an editor counts: lines from 1, characters from 1.
+QString position(const QByteArray &json, qsizetype offset)
+{
+    const qsizetype lineStart = json.lastIndexOf('\n', offset - 1) + 1;
+    qsizetype column = 1;
+    for (qsizetype i = lineStart; i < offset; ++i)
+        column += (uchar(json.at(i)) & 0xC0) != 0x80; // UTF-8 continuation bytes add none
+    return SmeltworkJson::tr("line %1, column %2")
+        .arg(json.left(offset).count('\n') + 1)
+        .arg(column);
+}
+
+// The first syntax error of a document, found again after Qt's parser refused it: Qt says
+// where it gave up rather than what was wrong ("unterminated object" for a doubled comma). It
+// takes what Qt takes (control characters and any escape in strings, ".5"), so the error it
+// finds is the one Qt stopped at.
+class SyntaxScan
+{
+public:
+    explicit SyntaxScan(const QByteArray &json) : m_json(json) {}
+
+    // "line 3, column 14: expected a value, found ","", or an empty text when it finds none.
+    QString firstError()
+    {
+        QByteArray open; // '{' and '[' of the containers the scan is in, innermost last
+        enum { Value, ValueOrClose, KeyOrClose, Key, Colon, CommaOrClose, End } expect = Value;
+        const auto afterValue = [&] { return open.isEmpty() ? End : CommaOrClose; };
+        for (;;) {
+            while (QByteArrayView(" \t\n\r").contains(at(m_at)) && at(m_at))
+                ++m_at;
+            const char c = at(m_at);
+            switch (expect) {
+            case Value:
+            case ValueOrClose:
+                if (expect == ValueOrClose && c == ']') {
+                    open.chop(1), ++m_at, expect = afterValue();
+                } else if (c == '{' || c == '[') {
+                    open += c, ++m_at, expect = c == '{' ? KeyOrClose : ValueOrClose;
+                } else if (!scalar()) {
+                    return m_error.isEmpty()
+                               ? failed(expect == Value ? SmeltworkJson::tr("a value")
+                                                        : SmeltworkJson::tr("a value or \"]\""))
+                               : m_error;
+                } else {
+                    expect = afterValue();
+                }
+                break;
+            case KeyOrClose:
+            case Key:
+                if (expect == KeyOrClose && c == '}')
+                    open.chop(1), ++m_at, expect = afterValue();
+                else if (c == '"' && string())
+                    expect = Colon;
+                else
+                    return m_error.isEmpty()
+                               ? failed(expect == Key
+                                            ? SmeltworkJson::tr("a key in quotes")
+                                            : SmeltworkJson::tr("a key in quotes or \"}\""))
+                               : m_error;
+                break;
+            case Colon:
+                if (c != ':')
+                    return failed(QStringLiteral("\":\""));
+                ++m_at, expect = Value;
+                break;
+            case CommaOrClose:
+                if (c == ',')
+                    ++m_at, expect = open.endsWith('{') ? Key : Value;
+                else if (c == (open.endsWith('{') ? '}' : ']'))
+                    open.chop(1), ++m_at, expect = afterValue();
+                else
+                    return failed(open.endsWith('{') ? QStringLiteral("\",\" or \"}\"")
+                                                     : QStringLiteral("\",\" or \"]\""));
+                break;
+            case End:
+                return m_at < m_json.size() ? failed(SmeltworkJson::tr("the end of the text"))
+                                            : QString();
+            }
+        }
+    }
+
+private:
+    QString failed(const QString &expected) const { return failed(expected, m_at); }
+    QString failed(const QString &expected, qsizetype at) const
+    {
+        return SmeltworkJson::tr("%1: expected %2, found %3")
+            .arg(position(m_json, at), expected, found(at));
+    }
+
+    // What stands at `at`: a word or number whole ("tru", "1e"), a control character by its
+    // code, anything else as the one character it is.
+    QString found(qsizetype at) const
+    {
+        if (at >= m_json.size())
+            return SmeltworkJson::tr("the end of the text");
+        qsizetype end = at;
+        while (isalnum(uchar(this->at(end))) || QByteArrayView(".+-").contains(this->at(end)))
+            ++end;
+        if (end > at)
+            return u'"' + QString::fromLatin1(m_json.mid(at, end - at)) + u'"';
+        const uchar c = uchar(m_json.at(at));
+        if (c < 0x20 || c == 0x7F)
+            return QStringLiteral("U+%1").arg(c, 4, 16, QLatin1Char('0')).toUpper();
+        const QString text = QString::fromUtf8(m_json.mid(at, 4));
+        return u'"' + text.left(text.at(0).isHighSurrogate() ? 2 : 1) + u'"';
+    }
+
+    // A string, number or literal at m_at, passed over; false where none stands there, or one
+    // is broken (then with m_error).
+    bool scalar()
+    {
+        const char c = at(m_at);
+        if (c == '"')
+            return string();
+        for (const char *literal : {"true", "false", "null"}) {
+            if (QByteArrayView(m_json).sliced(m_at).startsWith(literal)) {
+                m_at += qsizetype(qstrlen(literal));
+                return true;
+            }
+        }
+        if (c != '-' && c != '.' && !(c >= '0' && c <= '9'))
+            return false;
+        // As Qt reads one: a sign, one 0 or digits, a fraction, an exponent.
+        const qsizetype start = m_at;
+        const auto digits = [this] {
+            while (isdigit(uchar(at(m_at))))
+                ++m_at;
+        };
+        m_at += c == '-';
+        if (at(m_at) == '0')
+            ++m_at;
+        else
+            digits();
+        if (at(m_at) == '.')
+            ++m_at, digits();
+        if (at(m_at) == 'e' || at(m_at) == 'E') {
+            ++m_at;
+            m_at += at(m_at) == '+' || at(m_at) == '-';
+            digits();
+        }
+        bool ok = false;
+        m_json.mid(start, m_at - start).toDouble(&ok);
+        m_at = ok ? m_at : start;
+        return ok;
+    }
+
+    bool string()
+    {
+        const qsizetype start = m_at++;
+        for (; m_at < m_json.size() && m_json.at(m_at) != '"'; ++m_at) {
+            if (m_json.at(m_at) != '\\')
+                continue;
+            if (at(++m_at) == 'u') {
+                for (int i = 1; i <= 4; ++i) {
+                    if (!isxdigit(uchar(at(m_at + i)))) {
+                        m_error = failed(SmeltworkJson::tr("four hexadecimal digits after \\u"),
+                                         m_at + i);
+                        return false;
+                    }
+                }
+                m_at += 4;
+            }
+        }
+        if (m_at >= m_json.size()) {
+            m_error = position(m_json, start) + QStringLiteral(": ") +
+                      SmeltworkJson::tr("the string that begins here never ends");
+            return false;
+        }
+        if (!QByteArrayView(m_json).sliced(start, m_at - start).isValidUtf8()) {
+            m_error = position(m_json, start) + QStringLiteral(": ") +
+                      SmeltworkJson::tr("the string that begins here is not UTF-8");
+            return false;
+        }
+        ++m_at;
+        return true;
+    }
+
+    char at(qsizetype i) const { return i < m_json.size() ? m_json.at(i) : '\0'; }
+
+    const QByteArray &m_json;
+    qsizetype m_at = 0;
+    QString m_error; // of a broken string or escape
+};
+
 QString syntaxError(const QByteArray &json, const QJsonParseError &parse)
 {
     // QJsonDocument takes an object or an array only; say what else the document holds.
     const QJsonArray wrapped = QJsonDocument::fromJson('[' + json + ']').array();
     if (wrapped.size() == 1)
         return QStringLiteral("$: ") +
-               SmeltworkTool::tr("expected an object, found %1").arg(typeName(wrapped.at(0)));
-    // Qt's offset lies on or just after the character that stopped the parser: near enough.
+               SmeltworkJson::tr("expected an object, found %1").arg(typeName(wrapped.at(0)));
+    const QString error = SyntaxScan(json).firstError();
+    if (!error.isEmpty())
+        return error;
+    // What the scan does not look for, such as nesting too deep for Qt, in Qt's words.
     const qsizetype offset = qBound(qsizetype(0), qsizetype(parse.offset), json.size());
-    const QByteArray before = json.left(offset);
-    const qsizetype line = before.count('\n') + 1;
-    const qsizetype column = QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size() + 1;
-    return SmeltworkTool::tr("near line %1, column %2: %3")
-        .arg(line)
-        .arg(column)
-        .arg(parse.errorString());
+    return position(json, offset) + QStringLiteral(": ") + parse.errorString();
 }
 
 } // namespace
@@ -492,12 +681,12 @@ bool importJson(const QByteArray &json, SmeltFile &file, QString &error)
     }
     error = repeatedKey(json);
     if (!error.isEmpty()) {
-        error += QStringLiteral(": ") + SmeltworkTool::tr("key repeats in its object");
+        error += QStringLiteral(": ") + SmeltworkJson::tr("key repeats in its object");
         return false;
     }
     if (!doc.isObject()) {
         error = QStringLiteral("$: ") +
-                SmeltworkTool::tr("expected an object, found %1").arg(typeName(doc.array()));
+                SmeltworkJson::tr("expected an object, found %1").arg(typeName(doc.array()));
         return false;
     }
     Importer importer;

@@ -1,4 +1,4 @@
-#include "tool/smeltfile.h"
+#include "data/smeltfile.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "tool/dumptext.h"
+#include "data/dumptext.h"
 
-#include "tool/escaping.h"
+#include "data/escaping.h"
 
 namespace {
 
