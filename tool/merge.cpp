@@ -314,25 +314,43 @@ private:
         }
     }
 
-    template <typename Record>
-    QList<Record> mergeList(const QList<Record> &base, const QList<Record> &ours,
-                            const QList<Record> &theirs, const Path &path)
+    // The three versions of one list.
+    template <typename Record> struct Sides
+    {
+        const QList<Record> &base, &ours, &theirs;
+    };
+
+    // Each record of the three lists with its entry: one for each record, holding where it
+    // stands on each side.
+    struct Matching
     {
         QList<Entry> entries;
         QList<int> inBase, inOurs, inTheirs; // the entry of each position
+    };
+
+    template <typename Record> static Matching matchRecords(const Sides<Record> &sides)
+    {
+        Matching m;
         {
             QHash<Key, int> index;
-            index.reserve(qMax(base.size(), ours.size()));
-            match(base, &Entry::base, index, entries, inBase);
-            match(ours, &Entry::ours, index, entries, inOurs);
-            match(theirs, &Entry::theirs, index, entries, inTheirs);
+            index.reserve(qMax(sides.base.size(), sides.ours.size()));
+            match(sides.base, &Entry::base, index, m.entries, m.inBase);
+            match(sides.ours, &Entry::ours, index, m.entries, m.inOurs);
+            match(sides.theirs, &Entry::theirs, index, m.entries, m.inTheirs);
         }
-        pairRenames(base, inBase, ours, &Entry::ours, entries, inOurs);
-        pairRenames(base, inBase, theirs, &Entry::theirs, entries, inTheirs);
+        pairRenames(sides.base, m.inBase, sides.ours, &Entry::ours, m.entries, m.inOurs);
+        pairRenames(sides.base, m.inBase, sides.theirs, &Entry::theirs, m.entries, m.inTheirs);
+        return m;
+    }
 
-        QList<Fate> fates(entries.size(), Fate::Gone);
-        for (qsizetype e = 0; e < entries.size(); ++e) {
-            const Entry &x = entries.at(e);
+    // What becomes of each entry, from the sides that hold it and whether they changed it.
+    template <typename Record>
+    static QList<Fate> decideFates(const Sides<Record> &sides, const Matching &m)
+    {
+        const auto &[base, ours, theirs] = sides;
+        QList<Fate> fates(m.entries.size(), Fate::Gone);
+        for (qsizetype e = 0; e < m.entries.size(); ++e) {
+            const Entry &x = m.entries.at(e);
             Fate &fate = fates[e];
             if (x.base >= 0 && x.ours >= 0 && x.theirs >= 0)
                 fate = Fate::Merged;
@@ -347,9 +365,16 @@ private:
             else if (x.theirs >= 0)
                 fate = Fate::Theirs;
         }
+        return fates;
+    }
 
-        // The order of the records all three hold tells whether a side reordered the list;
-        // additions and deletions do not count.
+    // Whether the merged list takes theirs' order: only when theirs alone reordered it. The
+    // order of the records all three hold tells; additions and deletions do not count. Both
+    // sides reordering differently is a conflict, and ours' order stays.
+    template <typename Record>
+    bool theirsOrderLeads(const Sides<Record> &sides, const Matching &m, const QList<Fate> &fates,
+                          const Path &path)
+    {
         const auto kept = [&fates](const QList<int> &order) {
             QList<int> common;
             for (const int e : order) {
@@ -358,75 +383,96 @@ private:
             }
             return common;
         };
-        const QList<int> baseOrder = kept(inBase), oursOrder = kept(inOurs),
-                         theirsOrder = kept(inTheirs);
+        const QList<int> baseOrder = kept(m.inBase), oursOrder = kept(m.inOurs),
+                         theirsOrder = kept(m.inTheirs);
         const bool oursMoved = oursOrder != baseOrder, theirsMoved = theirsOrder != baseOrder;
         if (oursMoved && theirsMoved && oursOrder != theirsOrder) {
-            const QByteArray b = namesJson(base), o = namesJson(ours), t = namesJson(theirs);
+            const QByteArray b = namesJson(sides.base), o = namesJson(sides.ours),
+                             t = namesJson(sides.theirs);
             conflict(path, SmeltworkTool::tr("both sides changed the order differently; ours kept"),
                      b, o, t);
         }
-        const bool theirsLead = theirsMoved && !oursMoved;
-        const QList<int> &lead = theirsLead ? inTheirs : inOurs;
-        const QList<int> &follow = theirsLead ? inOurs : inTheirs;
+        return theirsMoved && !oursMoved;
+    }
+
+    // Appends what the entry `e` leaves in the merged list, and reports its conflict.
+    template <typename Record>
+    void take(const Sides<Record> &sides, const Entry &x, Fate fate, const Path &path,
+              QList<Record> &merged)
+    {
+        const auto &[base, ours, theirs] = sides;
+        const Path at(&path, nullptr, merged.size());
+        switch (fate) {
+        case Fate::Gone:
+            break;
+        case Fate::Merged:
+            merged.append(record(base.at(x.base), ours.at(x.ours), theirs.at(x.theirs), at));
+            break;
+        case Fate::Ours:
+            merged.append(ours.at(x.ours));
+            break;
+        case Fate::Theirs:
+            merged.append(theirs.at(x.theirs));
+            break;
+        case Fate::ChangedDeleted:
+            conflict(at,
+                     SmeltworkTool::tr("%1 changed by ours, deleted by theirs; ours kept")
+                         .arg(label(ours.at(x.ours))),
+                     jsonRecord(base.at(x.base)), jsonRecord(ours.at(x.ours)), "null");
+            merged.append(ours.at(x.ours));
+            break;
+        case Fate::DeletedChanged:
+            conflict(at,
+                     SmeltworkTool::tr("%1 deleted by ours, changed by theirs; left out as in ours")
+                         .arg(label(theirs.at(x.theirs))),
+                     jsonRecord(base.at(x.base)), "null", jsonRecord(theirs.at(x.theirs)));
+            break;
+        case Fate::AddedTwice:
+            conflict(at,
+                     SmeltworkTool::tr("%1 added by both sides, differently; ours kept")
+                         .arg(label(ours.at(x.ours))),
+                     "null", jsonRecord(ours.at(x.ours)), jsonRecord(theirs.at(x.theirs)));
+            merged.append(ours.at(x.ours));
+            break;
+        }
+    }
+
+    // The merged list in the leading side's order, the records only the other side holds
+    // following the record they follow there.
+    template <typename Record>
+    QList<Record> weave(const Sides<Record> &sides, const Matching &m, const QList<Fate> &fates,
+                        bool theirsLead, const Path &path)
+    {
+        const QList<int> &lead = theirsLead ? m.inTheirs : m.inOurs;
+        const QList<int> &follow = theirsLead ? m.inOurs : m.inTheirs;
         int Entry::*leadSide = theirsLead ? &Entry::theirs : &Entry::ours;
         int Entry::*followSide = theirsLead ? &Entry::ours : &Entry::theirs;
 
         QList<Record> merged;
-        merged.reserve(qMax(ours.size(), theirs.size()));
-        const auto take = [&](int e) {
-            const Entry &x = entries.at(e);
-            const Path at(&path, nullptr, merged.size());
-            switch (fates.at(e)) {
-            case Fate::Gone:
-                break;
-            case Fate::Merged: {
-                Record m = record(base.at(x.base), ours.at(x.ours), theirs.at(x.theirs), at);
-                merged.append(std::move(m));
-                break;
-            }
-            case Fate::Ours:
-                merged.append(ours.at(x.ours));
-                break;
-            case Fate::Theirs:
-                merged.append(theirs.at(x.theirs));
-                break;
-            case Fate::ChangedDeleted:
-                conflict(at,
-                         SmeltworkTool::tr("%1 changed by ours, deleted by theirs; ours kept")
-                             .arg(label(ours.at(x.ours))),
-                         jsonRecord(base.at(x.base)), jsonRecord(ours.at(x.ours)), "null");
-                merged.append(ours.at(x.ours));
-                break;
-            case Fate::DeletedChanged:
-                conflict(at,
-                         SmeltworkTool::tr("%1 deleted by ours, changed by theirs; left out as "
-                                           "in ours")
-                             .arg(label(theirs.at(x.theirs))),
-                         jsonRecord(base.at(x.base)), "null", jsonRecord(theirs.at(x.theirs)));
-                break;
-            case Fate::AddedTwice:
-                conflict(at,
-                         SmeltworkTool::tr("%1 added by both sides, differently; ours kept")
-                             .arg(label(ours.at(x.ours))),
-                         "null", jsonRecord(ours.at(x.ours)), jsonRecord(theirs.at(x.theirs)));
-                merged.append(ours.at(x.ours));
-                break;
-            }
-        };
-        // The records only the other side holds follow the record they follow there.
+        merged.reserve(qMax(sides.ours.size(), sides.theirs.size()));
         const auto takeRun = [&](qsizetype from) {
-            for (qsizetype i = from; i < follow.size() && entries.at(follow.at(i)).*leadSide < 0;
+            for (qsizetype i = from; i < follow.size() && m.entries.at(follow.at(i)).*leadSide < 0;
                  ++i)
-                take(follow.at(i));
+                take(sides, m.entries.at(follow.at(i)), fates.at(follow.at(i)), path, merged);
         };
         takeRun(0);
         for (const int e : lead) {
-            take(e);
-            if (const int there = entries.at(e).*followSide; there >= 0)
+            take(sides, m.entries.at(e), fates.at(e), path, merged);
+            if (const int there = m.entries.at(e).*followSide; there >= 0)
                 takeRun(there + 1);
         }
         return merged;
+    }
+
+    template <typename Record>
+    QList<Record> mergeList(const QList<Record> &base, const QList<Record> &ours,
+                            const QList<Record> &theirs, const Path &path)
+    {
+        const Sides<Record> sides{base, ours, theirs};
+        const Matching matching = matchRecords(sides);
+        const QList<Fate> fates = decideFates(sides, matching);
+        const bool theirsLead = theirsOrderLeads(sides, matching, fates, path);
+        return weave(sides, matching, fates, theirsLead, path);
     }
 };
 
