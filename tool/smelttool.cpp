@@ -10,42 +10,12 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QIODevice>
 
 namespace {
 
 const char ProgramName[] = "smeltwork-tool";
-
-QString usageText()
-{
-    return SmeltworkTool::tr(
-        "Usage: smeltwork-tool COMMAND [ARGUMENTS]\n"
-        "\n"
-        "Shows, checks and converts the Smeltwork crafting data file (Smeltwork.dat) and\n"
-        "help file (Smeltwork.hlp). Each file is recognised by its contents, whatever its\n"
-        "name.\n"
-        "\n"
-        "Commands:\n"
-        "  dump FILE             show the file as an indented text tree\n"
-        "  export FILE           write the file as JSON to standard output\n"
-        "  import JSON OUTFILE   write the file that exported JSON describes to OUTFILE\n"
-        "  check FILE            report what is legal in the file but looks like a mistake\n"
-        "  merge BASE OURS THEIRS [PATH]\n"
-        "                        merge two versions of a file against their common base,\n"
-        "                        record by record, over OURS (a git merge driver)\n"
-        "\n"
-        "Options:\n"
-        "  -h, --help            show this help; after a command, the command's help\n"
-        "  --version             show the version\n"
-        "\n"
-        "Exit status: 0 when all is well; 1 when check found problems, a file is damaged\n"
-        "(what could be read is still shown) or a merge left conflicts; 2 for bad usage, a\n"
-        "file that cannot be read or is not a Smeltwork file, JSON that cannot be imported,\n"
-        "files that cannot be merged, or an output file that cannot be written.\n"
-        "Only regular files, or links to them, are read or replaced: a folder, pipe, device\n"
-        "or socket is refused with status 2, and so is standard output that cannot be\n"
-        "written (a full disk, a closed pipe).\n");
-}
 
 // A data or help file as a command read it.
 struct Input
@@ -76,14 +46,39 @@ struct Input
 
 class Tool;
 
+// An option of one command.
+struct Option
+{
+    const char *name;  // "o" is typed -o, "force" --force
+    const char *value; // what follows it ("FILE"), or null for a switch
+    const char *summary;
+
+    QString typed() const
+    {
+        return QLatin1String(qstrlen(name) == 1 ? "-" : "--") + QLatin1String(name);
+    }
+};
+
 struct Command
 {
     const char *name;
-    int operands;   // required
-    int optional;   // that may follow them
-    bool takesFile; // the option -o FILE
+    const char *operands; // "BASE OURS THEIRS [PATH]": those in brackets may be left out
+    std::vector<Option> options;
     int (Tool::*run)(const QStringList &operands);
-    const char *help;
+    const char *summary; // a line or two for the tool's usage text
+    const char *help;    // the command's own help, after its usage line
+
+    // "merge [-o FILE] BASE OURS THEIRS [PATH]"
+    QString usage() const
+    {
+        QString line = QLatin1String(name);
+        for (const Option &option : options)
+            line += QStringLiteral(" [") + option.typed() +
+                    (option.value ? u' ' + QLatin1String(option.value) : QString()) + u']';
+        return line + u' ' + QLatin1String(operands);
+    }
+    qsizetype required() const { return QString(operands).split(u' ').size() - optional(); }
+    qsizetype optional() const { return QString(operands).count(u'['); }
 };
 
 class Tool
@@ -157,7 +152,7 @@ public:
 
     int merge(const QStringList &operands)
     {
-        const QString output = m_file.isEmpty() ? operands.at(1) : m_file;
+        const QString output = m_options.value(QStringLiteral("o"), operands.at(1));
         // Git names the file in the work tree as a fourth argument when asked to (%P): the
         // conflicts belong beside it rather than beside git's temporary copy of ours.
         const QString shown = operands.value(3, output);
@@ -323,14 +318,16 @@ private:
     QIODevice &m_out;
     QIODevice &m_err;
     QIODevice &m_in;
-    QString m_file; // the value of -o
+    QHash<QString, QString> m_options; // the command's options given, with their values
 };
 
 const Command Commands[] = {
-    {"dump", 1, 0, false, &Tool::dump,
+    {"dump",
+     "FILE",
+     {},
+     &Tool::dump,
+     QT_TRANSLATE_NOOP("SmeltworkTool", "show the file as an indented text tree"),
      QT_TRANSLATE_NOOP("SmeltworkTool",
-                       "Usage: smeltwork-tool dump FILE\n"
-                       "\n"
                        "Shows a data or help file as an indented text tree on standard output:\n"
                        "one line for each group, process and requirement, or for each topic\n"
                        "followed by its body line by line after \"|\". Strings are quoted with\n"
@@ -344,10 +341,12 @@ const Command Commands[] = {
                        "A damaged file is shown as far as it could be read, followed by a line\n"
                        "saying so; the exit status is then 1. Bytes after the last record are\n"
                        "said on standard error.\n")},
-    {"export", 1, 0, false, &Tool::exportFile,
+    {"export",
+     "FILE",
+     {},
+     &Tool::exportFile,
+     QT_TRANSLATE_NOOP("SmeltworkTool", "write the file as JSON to standard output"),
      QT_TRANSLATE_NOOP("SmeltworkTool",
-                       "Usage: smeltwork-tool export FILE\n"
-                       "\n"
                        "Writes a data or help file as JSON to standard output. Nothing is lost:\n"
                        "null strings are null and empty ones \"\", ids are signed numbers, types\n"
                        "and QLs are numbers, and a string that is not well-formed UTF-16 is\n"
@@ -356,10 +355,12 @@ const Command Commands[] = {
                        "\n"
                        "A damaged file is exported as far as it could be read; the exit status\n"
                        "is then 1. Bytes after the last record are said on standard error.\n")},
-    {"import", 2, 0, false, &Tool::importFile,
+    {"import",
+     "JSON OUTFILE",
+     {},
+     &Tool::importFile,
+     QT_TRANSLATE_NOOP("SmeltworkTool", "write the file that exported JSON describes to OUTFILE"),
      QT_TRANSLATE_NOOP("SmeltworkTool",
-                       "Usage: smeltwork-tool import JSON OUTFILE\n"
-                       "\n"
                        "Writes the data or help file described by JSON in the form that export\n"
                        "writes (its \"format\" says which) to OUTFILE. JSON \"-\" reads standard\n"
                        "input. Invalid JSON, a key that repeats in an object, unknown or missing\n"
@@ -369,10 +370,13 @@ const Command Commands[] = {
                        "and nothing is written. OUTFILE is replaced only once the new file has\n"
                        "been written in full, and only if it is a regular file (or a link to\n"
                        "one).\n")},
-    {"check", 1, 0, false, &Tool::check,
+    {"check",
+     "FILE",
+     {},
+     &Tool::check,
      QT_TRANSLATE_NOOP("SmeltworkTool",
-                       "Usage: smeltwork-tool check FILE\n"
-                       "\n"
+                       "report what is legal in the file but looks like a mistake"),
+     QT_TRANSLATE_NOOP("SmeltworkTool",
                        "Reports what is legal in a file but most likely a mistake, one line each,\n"
                        "beginning with the path of the value as export writes it:\n"
                        "  data file: a minimum QL above the maximum; an empty name; a name that\n"
@@ -387,11 +391,15 @@ const Command Commands[] = {
                        "after the last record with where they begin.\n"
                        "\n"
                        "Exit status 0 when nothing was found, 1 when something was.\n")},
-    {"merge", 3, 1, true, &Tool::merge,
+    {"merge",
+     "BASE OURS THEIRS [PATH]",
+     {{"o", "FILE",
+       QT_TRANSLATE_NOOP("SmeltworkTool", "write the merge to FILE and leave OURS alone")}},
+     &Tool::merge,
+     QT_TRANSLATE_NOOP("SmeltworkTool", "merge two versions of a file against their common base,\n"
+                                        "record by record, over OURS (a git merge driver)"),
      QT_TRANSLATE_NOOP(
          "SmeltworkTool",
-         "Usage: smeltwork-tool merge [-o FILE] BASE OURS THEIRS [PATH]\n"
-         "\n"
          "Merges two versions of a data file, or of a help file, against their common\n"
          "base, record by record, and writes the result over OURS, or with -o to FILE\n"
          "(OURS is then left alone). This is how git calls a merge driver, once\n"
@@ -436,6 +444,59 @@ const Command Commands[] = {
          "merge that would put more than 65535 records in one list, or an output that\n"
          "cannot be written or is not a regular file; nothing is written then.\n")},
 };
+
+// The tool's usage text: its commands, each with its summary and its own options, from the
+// table above.
+QString usageText()
+{
+    // Two columns: what is typed, then from column 25 what it does.
+    const auto item = [](const QString &typed, const char *summary) {
+        QString text = typed;
+        text +=
+            typed.size() + 2 <= 24 ? QString(24 - typed.size(), u' ') : u'\n' + QString(24, u' ');
+        return text + SmeltworkTool::tr(summary).replace(u'\n', u'\n' + QString(24, u' ')) + u'\n';
+    };
+    QString commands;
+    for (const Command &command : Commands) {
+        commands +=
+            item(QStringLiteral("  ") + command.name + u' ' + command.operands, command.summary);
+        for (const Option &option : command.options)
+            commands += item(QStringLiteral("    ") + option.typed() +
+                                 (option.value ? u' ' + QLatin1String(option.value) : QString()),
+                             option.summary);
+    }
+    return SmeltworkTool::tr(
+               "Usage: smeltwork-tool COMMAND [ARGUMENTS]\n"
+               "\n"
+               "Shows, checks and converts the Smeltwork crafting data file (Smeltwork.dat) and\n"
+               "help file (Smeltwork.hlp). Each file is recognised by its contents, whatever its\n"
+               "name.\n"
+               "\n"
+               "Commands:\n") +
+           commands +
+           SmeltworkTool::tr(
+               "\n"
+               "Options:\n"
+               "  -h, --help            show this help; after a command, the command's help\n"
+               "  --version             show the version\n"
+               "\n"
+               "Exit status: 0 when all is well; 1 when check found problems, a file is damaged\n"
+               "(what could be read is still shown) or a merge left conflicts; 2 for bad usage, a\n"
+               "file that cannot be read or is not a Smeltwork file, JSON that cannot be "
+               "imported,\n"
+               "files that cannot be merged, or an output file that cannot be written.\n"
+               "Only regular files, or links to them, are read or replaced: a folder, pipe, "
+               "device\n"
+               "or socket is refused with status 2, and so is standard output that cannot be\n"
+               "written (a full disk, a closed pipe).\n");
+}
+
+// A command's help: its usage line, then its own text.
+QString commandHelp(const Command &command)
+{
+    return SmeltworkTool::tr("Usage: smeltwork-tool %1\n\n%2")
+        .arg(command.usage(), SmeltworkTool::tr(command.help));
+}
 
 // The argument as typed of the first option the parser did not know ("--verbose", "-x").
 QString unknownOption(const QCommandLineParser &parser, const QStringList &arguments)
@@ -482,7 +543,7 @@ int Tool::run(const QStringList &arguments)
         if (operands.first() != QLatin1String(command.name))
             continue;
         if (helpCommand) {
-            m_out.write(SmeltworkTool::tr(command.help).toUtf8());
+            m_out.write(commandHelp(command).toUtf8());
             return ExitFine;
         }
         return runCommand(command, operands.mid(1));
@@ -493,34 +554,41 @@ int Tool::run(const QStringList &arguments)
 int Tool::runCommand(const Command &command, const QStringList &arguments)
 {
     const QLatin1String name(command.name);
-    const QCommandLineOption file(QStringLiteral("o"), QString(), QStringLiteral("FILE"));
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(HelpOption);
-    if (command.takesFile)
-        parser.addOption(file);
+    for (const Option &option : command.options)
+        parser.addOption(
+            QCommandLineOption(QLatin1String(option.name), QString(), QLatin1String(option.value)));
     if (!parser.parse(QStringList(QLatin1String(ProgramName)) + arguments)) {
         const QString unknown = unknownOption(parser, arguments);
         if (!unknown.isEmpty())
             return usageError(SmeltworkTool::tr("%1: unknown option \"%2\"").arg(name, unknown));
-        if (command.takesFile && arguments.last() == QLatin1String("-o"))
-            return usageError(SmeltworkTool::tr("merge: -o needs a file name"));
+        for (const Option &option : command.options) {
+            if (option.value && arguments.last() == option.typed())
+                return usageError(
+                    SmeltworkTool::tr("%1: %2 needs a file name").arg(name, option.typed()));
+        }
         return usageError(name + QStringLiteral(": ") + parser.errorText());
     }
     if (parser.isSet(HelpOption)) {
-        m_out.write(SmeltworkTool::tr(command.help).toUtf8());
+        m_out.write(commandHelp(command).toUtf8());
         return ExitFine;
     }
     const QStringList operands = parser.positionalArguments();
-    if (operands.size() < command.operands || operands.size() > command.operands + command.optional)
+    if (operands.size() < command.required() ||
+        operands.size() > command.required() + command.optional())
         return usageError(
             SmeltworkTool::tr("%1 takes %n argument(s), %2 given; see \"smeltwork-tool %1 "
                               "--help\"",
-                              nullptr, command.operands)
+                              nullptr, int(command.required()))
                 .arg(name)
                 .arg(operands.size()));
-    if (command.takesFile)
-        m_file = parser.value(file);
+    for (const Option &option : command.options) {
+        if (parser.isSet(QLatin1String(option.name)))
+            m_options.insert(QLatin1String(option.name),
+                             option.value ? parser.value(QLatin1String(option.name)) : QString());
+    }
     return (this->*command.run)(operands);
 }
 
