@@ -13,37 +13,76 @@
 
 namespace {
 
-QString lockPath()
+// Where a lock goes when its folder takes no new file. Without XDG_RUNTIME_DIR, Qt warns at
+// each look-up and picks a folder of its own, which serves the lock as well; the warning
+// would only stand among the tool's messages.
+QString runtimeLockPath(const QByteArray &folder)
+{
+    static const QString runtime = [] {
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+        const QString path = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        qInstallMessageHandler(previous);
+        return path;
+    }();
+    return runtime + QStringLiteral("/smeltwork-%1.lock").arg(folderKey(folder));
+}
+
+QString lockName()
+{
+    return craftingFilePath() + QStringLiteral(".lock");
+}
+
+} // namespace
+
+FolderLock::FolderLock()
 {
 #ifdef Q_OS_UNIX
     const bool folderTakesFiles = ::access(".", W_OK) == 0;
 #else
     const bool folderTakesFiles = QFileInfo(QStringLiteral(".")).isWritable();
 #endif
-    if (folderTakesFiles)
-        return craftingFilePath() + QStringLiteral(".lock");
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/smeltwork-%1.lock").arg(folderKey(workingFolder()));
+    take(folderTakesFiles ? lockName() : runtimeLockPath(workingFolder()));
 }
 
-} // namespace
-
-FolderLock::FolderLock() : m_lock(std::make_unique<QLockFile>(lockPath()))
+FolderLock::FolderLock(const QByteArray &folder)
 {
-    // A lock is stale only when its program is gone, however long it has been held.
-    m_lock->setStaleLockTime(0);
-    m_elsewhere = !m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError;
+    take(QFile::decodeName(folder) + u'/' + lockName());
+    if (!heldElsewhere())
+        take(runtimeLockPath(folder));
 }
 
 FolderLock::~FolderLock() = default;
 
-bool FolderLock::holder(qint64 *pid, QString *host) const
+void FolderLock::take(const QString &path)
 {
-    QString application;
-    return m_lock->getLockInfo(pid, host, &application);
+    auto lock = std::make_unique<QLockFile>(path);
+    // A lock is stale only when its program is gone, however long it has been held.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0) && lock->error() == QLockFile::LockFailedError)
+        m_elsewhere = int(m_locks.size());
+    m_locks.push_back(std::move(lock));
+}
+
+bool FolderLock::holder(qint64 *pid, QString *host, QString *application) const
+{
+    QString name;
+    return m_locks.at(qMax(m_elsewhere, 0))
+        ->getLockInfo(pid, host, application ? application : &name);
 }
 
 void FolderLock::release()
 {
-    m_lock->unlock();
+    for (const auto &lock : m_locks)
+        lock->unlock();
+}
+
+QByteArray physicalFolderOf(const QString &path, QString *fileName)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QFileInfo file(info.exists() ? info.canonicalFilePath()
+                                       : folder + u'/' + info.fileName());
+    *fileName = file.fileName();
+    return folder.isEmpty() ? QByteArray() : QFile::encodeName(file.path());
 }

@@ -1,4 +1,5 @@
 #include "data/checks.h"
+#include "data/folderlock.h"
 #include "data/jsonio.h"
 #include "resources/translations.h"
 #include "tests/support/sampletree.h"
@@ -65,7 +66,8 @@ class ToolTest : public QObject
 {
     Q_OBJECT
 
-    ScratchFolder folder; // the tool's working folder
+    ScratchFolder folder;               // the tool's working folder
+    std::unique_ptr<FolderLock> window; // on it, as a window holds it
 
 private Q_SLOTS:
     void initTestCase()
@@ -99,6 +101,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir("folder") && mkfifo("fifo", 0600) == 0 &&
                 QFile::link("tiny.hlp", "link.hlp") &&
                 QFile::copy(SMELT_EXAMPLES "/Smeltwork.dat", "example.dat"));
+        // A window has the folder open; another one closed without taking its lock along.
+        window = std::make_unique<FolderLock>();
+        save("Smeltwork.dat", CraftingData());
+        QVERIFY(!window->heldElsewhere() && QFile::link("Smeltwork.dat", "dat-link") &&
+                QDir().mkdir("stale"));
+        folder.writeFile("stale/Smeltwork.dat.lock", "2147483647\nSmeltworkAdmin\n" +
+                                                         QSysInfo::machineHostName().toUtf8() +
+                                                         '\n');
     }
 
     // Importing the export writes the same bytes.
@@ -240,10 +250,12 @@ private Q_SLOTS:
         row("show good.dat", 2, R"(unknown command "show")");
         row("--verbose", 2, R"(unknown option "--verbose")");
         row("help show", 2, R"(unknown command "show")");
-        for (const char *help : {"--help", "-h", "help"})
+        for (const char *help : {"--help", "-h"})
             row(help, 0, "", usage);
-        for (const QString u : {"dump FILE", "export FILE", "check FILE", "import JSON OUTFILE",
-                                "merge [-o FILE] BASE OURS THEIRS [PATH]"}) {
+        row("help", 0, "", "@");
+        for (const QString u :
+             {"dump FILE", "export FILE", "check FILE", "import [--force] JSON OUTFILE",
+              "merge [-o FILE] [--force] BASE OURS THEIRS [PATH]"}) {
             const QString c = u.section(u' ', 0, 0);
             for (const QString &help : {c + " --help", c + " missing.dat -h", "help " + c})
                 row(help, 0, "", "Usage: smeltwork-tool " + u.toUtf8());
@@ -285,6 +297,15 @@ private Q_SLOTS:
             "standard input: line 1, column 1: expected a value, found the end of the text; "
             "nothing was written");
         row("export tiny.hlp", 0, "", "@");
+        // The window's data and help files are refused, also through a link, unless forced;
+        // its other files are not, nor a folder whose lock names a program that is gone.
+        const QString held = "%1: open in tst_tool (process " +
+                             QString::number(QCoreApplication::applicationPid()) + " on host " +
+                             QSysInfo::machineHostName() + "); close it first, or pass --force";
+        row("import clean.json Smeltwork.hlp", 2, held.arg("Smeltwork.hlp"));
+        row("merge -o dat-link good.dat good.dat good.dat", 2, held.arg("dat-link"));
+        row("import --force clean.json Smeltwork.dat", 0, "");
+        row("import clean.json stale/Smeltwork.dat", 0, "");
         row("import clean.json link.hlp", 0, ""); // written through the link
         row("dump link.hlp", 0, "", "Smeltwork help file\ntopic \"1\" header \"\"\n  body null\n");
 

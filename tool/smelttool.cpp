@@ -2,6 +2,7 @@
 
 #include "data/checks.h"
 #include "data/dumptext.h"
+#include "data/folderlock.h"
 #include "data/jsonio.h"
 #include "data/smeltfile.h"
 #include "tool/merge.h"
@@ -128,6 +129,9 @@ public:
             message(SmeltworkTool::tr("%1: %2; nothing was written").arg(source, error));
             return ExitFailure;
         }
+        std::unique_ptr<FolderLock> lock;
+        if (!lockFolderOf(outPath, lock))
+            return ExitFailure;
         return replace(outPath, [&] { return saveSmeltFile(outPath, file); }) ? ExitFine
                                                                               : ExitFailure;
     }
@@ -189,6 +193,9 @@ public:
             return ExitFailure;
         }
 
+        std::unique_ptr<FolderLock> lock;
+        if (!lockFolderOf(output, lock))
+            return ExitFailure;
         const auto saveMerged = [&] { return saveSmeltFile(output, merged.value); };
         if (merged.conflicts.isEmpty()) {
             if (!replace(output, saveMerged))
@@ -299,6 +306,31 @@ private:
         return kind.isEmpty();
     }
 
+    // A window holds its folder's lock while it has the folder's data and help file open, and
+    // its next save would undo what is written there meanwhile: unless forced, the tool
+    // writes either file only under that lock, which also keeps a window from opening while
+    // it writes. Other files in the folder are no window's concern.
+    bool lockFolderOf(const QString &path, std::unique_ptr<FolderLock> &lock)
+    {
+        QString name;
+        const QByteArray folder = physicalFolderOf(path, &name);
+        if (m_options.contains(QStringLiteral("force")) || folder.isEmpty() ||
+            (name != craftingFilePath() && name != helpFilePath()))
+            return true;
+        lock = std::make_unique<FolderLock>(folder);
+        if (!lock->heldElsewhere())
+            return true;
+        qint64 pid = 0;
+        QString host, program;
+        const QString holder = lock->holder(&pid, &host, &program)
+                                   ? SmeltworkTool::tr("%1 (process %2 on host %3)")
+                                         .arg(program, QString::number(pid), host)
+                                   : SmeltworkTool::tr("another program");
+        message(
+            SmeltworkTool::tr("%1: open in %2; close it first, or pass --force").arg(path, holder));
+        return false;
+    }
+
     // Saves `path` through `save` and says what failed; the library's own warning line, if any,
     // comes first.
     bool replace(const QString &path, const std::function<SaveResult()> &save)
@@ -320,6 +352,10 @@ private:
     QIODevice &m_in;
     QHash<QString, QString> m_options; // the command's options given, with their values
 };
+
+const Option ForceOption{
+    "force", nullptr,
+    QT_TRANSLATE_NOOP("SmeltworkTool", "write even while a window has the file's folder open")};
 
 const Command Commands[] = {
     {"dump",
@@ -357,7 +393,7 @@ const Command Commands[] = {
                        "is then 1. Bytes after the last record are said on standard error.\n")},
     {"import",
      "JSON OUTFILE",
-     {},
+     {ForceOption},
      &Tool::importFile,
      QT_TRANSLATE_NOOP("SmeltworkTool", "write the file that exported JSON describes to OUTFILE"),
      QT_TRANSLATE_NOOP("SmeltworkTool",
@@ -369,7 +405,12 @@ const Command Commands[] = {
                        "entries in a list) are refused with the path of the offending value,\n"
                        "and nothing is written. OUTFILE is replaced only once the new file has\n"
                        "been written in full, and only if it is a regular file (or a link to\n"
-                       "one).\n")},
+                       "one).\n"
+                       "\n"
+                       "While a window (SmeltworkAdmin) has OUTFILE's folder open, writing its\n"
+                       "Smeltwork.dat or Smeltwork.hlp is refused with status 2, since the\n"
+                       "window's next save would undo it; --force writes anyway, and the window\n"
+                       "then keeps the file written here as a backup when it saves.\n")},
     {"check",
      "FILE",
      {},
@@ -394,7 +435,8 @@ const Command Commands[] = {
     {"merge",
      "BASE OURS THEIRS [PATH]",
      {{"o", "FILE",
-       QT_TRANSLATE_NOOP("SmeltworkTool", "write the merge to FILE and leave OURS alone")}},
+       QT_TRANSLATE_NOOP("SmeltworkTool", "write the merge to FILE and leave OURS alone")},
+      ForceOption},
      &Tool::merge,
      QT_TRANSLATE_NOOP("SmeltworkTool", "merge two versions of a file against their common base,\n"
                                         "record by record, over OURS (a git merge driver)"),
@@ -439,10 +481,14 @@ const Command Commands[] = {
          "output (with export and import, or the program). A clean merge removes a\n"
          "conflicts file left there by an earlier one.\n"
          "\n"
+         "An output named Smeltwork.dat or Smeltwork.hlp in a folder a window has open\n"
+         "is refused, as import refuses it, unless --force is given.\n"
+         "\n"
          "Exit status 0 for a clean merge, 1 when conflicts remain, 2 for bad usage, an\n"
          "input that cannot be read, is damaged or is of another kind than the others, a\n"
          "merge that would put more than 65535 records in one list, or an output that\n"
-         "cannot be written or is not a regular file; nothing is written then.\n")},
+         "cannot be written, is not a regular file or is open in a window; nothing is\n"
+         "written then.\n")},
 };
 
 // The tool's usage text: its commands, each with its summary and its own options, from the
