@@ -375,7 +375,7 @@ private Q_SLOTS:
         row("renamed, the rest unchanged", bar, copper, [&](T t) { bar(t), copper(t); });
         const auto bronze = [](T t) { t[0].procs[1] = proc("Bronze"); };
         row("renamed and changed: deleted and added", bronze, copper, bronze, 1,
-            "$.groups[0].procs[1]");
+            "$.groups[0].procs[1] (group \"Smelting\" › process \"Copper\")");
         const auto sorted = [](T t) { std::swap(t[1].procs[0], t[1].procs[2]); };
         const auto rivets = [](T t) { t[1].procs.insert(2, proc("Riv")), t[1].procs[0].minQL = 5; };
         row("sorted on one side, added after their record on the other", sorted, rivets, [](T t) {
@@ -383,19 +383,21 @@ private Q_SLOTS:
                           proc("Nails", {}, 120)};
         });
         const auto swapped = [](T t) { std::swap(t[1].procs[0], t[1].procs[1]); };
-        row("sorted differently on both sides", sorted, swapped, sorted, 1, "$.groups[1].procs");
+        row("sorted differently on both sides", sorted, swapped, sorted, 1,
+            "$.groups[1].procs (group \"Smithing\")");
         row(
             "field changed to two values", raise, [](T t) { t[0].procs[0].maxQL = 150; }, raise, 1,
-            "$.groups[0].procs[0].maxQL");
+            "$.groups[0].procs[0].maxQL (group \"Smelting\" › process \"Iron\")");
         const auto chain = [](T t) { t[1].procs[1].maxQL = 90; };
         row(
             "changed on one side, deleted on the other", chain, [](T t) { t[1].procs.removeAt(1); },
-            chain, 1, "$.groups[1].procs[1]");
+            chain, 1, "$.groups[1].procs[1] (group \"Smithing\" › process \"Chain\")");
         const auto twice = [](quint8 ql) {
             return [ql](T t) { t.append(ProcGroup{"G", {proc("P", {}, ql)}}); };
         };
         row("added alike on both sides", twice(5), twice(5), twice(5));
-        row("added differently on both sides", twice(5), twice(6), twice(5), 1, "$.groups[3]");
+        row("added differently on both sides", twice(5), twice(6), twice(5), 1,
+            "$.groups[3] (group \"G\")");
         const auto skillOre = [](T t) { t[0].procs[1].reqs[1].multiplier = "4"; };
         const auto itemOre = [](T t) {
             t[0].procs[1].reqs.move(1, 0), t[0].procs[1].reqs[1].multiplier = "5";
@@ -478,8 +480,9 @@ private Q_SLOTS:
         QVERIFY2(
             git.exitCode() == 0 &&
                 output.contains(
-                    "$.groups[0].procs[1].maxQL: base 150, ours 180, theirs 170\n"
-                    "$.groups[2]: group \"Tools\" changed by ours, deleted by theirs; ours kept\n"
+                    "$.groups[0].procs[1].maxQL (group \"Smelting\" › process \"Copper\"): base "
+                    "150, ours 180, theirs 170\n$.groups[2] (group \"Tools\"): group \"Tools\" "
+                    "changed by ours, deleted by theirs; ours kept\n"
                     "smeltwork-tool: data/Smeltwork.dat: 2 conflicts left, each with our side's "
                     "value; all are listed in data/Smeltwork.dat.conflicts.json\n"),
             output.constData());

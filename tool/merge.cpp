@@ -12,9 +12,16 @@ namespace {
 // never built.
 struct Path
 {
+    // How a record at a path is named: its label ("group \"Smelting\"") and its name in
+    // export's JSON form.
+    using Naming = void (*)(const void *record, QString &label, QByteArray &name);
+
     Path() = default;
     Path(const Path *parent, const char *key, qsizetype index = -1)
         : parent(parent), key(key), index(index)
+    {}
+    Path(const Path *parent, qsizetype index, const void *record, Naming naming)
+        : parent(parent), index(index), record(record), naming(naming)
     {}
 
     QString text() const
@@ -27,9 +34,26 @@ struct Path
         return out;
     }
 
+    // The records along the path, from the top: their labels joined by " › ", and their
+    // names as a JSON list.
+    void names(QStringList &labels, QByteArray &json) const
+    {
+        if (parent)
+            parent->names(labels, json);
+        if (!naming)
+            return;
+        QString label;
+        QByteArray name;
+        naming(record, label, name);
+        labels.append(label);
+        json += (json.isEmpty() ? "" : ", ") + name;
+    }
+
     const Path *parent = nullptr;
     const char *key = nullptr;
     qsizetype index = -1;
+    const void *record = nullptr; // the record at this position, in one of the versions
+    Naming naming = nullptr;
 };
 
 // What makes two records of one list the same record. A null name is not the empty name,
@@ -202,7 +226,21 @@ private:
     void conflict(const Path &path, const QString &summary, const QByteArray &base,
                   const QByteArray &ours, const QByteArray &theirs)
     {
-        conflicts.append(MergeConflict{path.text(), summary, base, ours, theirs});
+        QStringList labels;
+        QByteArray names;
+        path.names(labels, names);
+        conflicts.append(MergeConflict{path.text(), labels.join(QStringLiteral(" \u203A ")),
+                                       '[' + names + ']', summary, base, ours, theirs});
+    }
+
+    // The path of the record that the merged list holds at `index`, named as `named` is.
+    template <typename Record>
+    static Path recordPath(const Path &list, qsizetype index, const Record &named)
+    {
+        return Path(&list, index, &named, [](const void *record, QString &label, QByteArray &name) {
+            label = ::label(*static_cast<const Record *>(record));
+            name = jsonString(nameOf(*static_cast<const Record *>(record)));
+        });
     }
 
     template <typename Value>
@@ -401,13 +439,17 @@ private:
               QList<Record> &merged)
     {
         const auto &[base, ours, theirs] = sides;
-        const Path at(&path, nullptr, merged.size());
+        // A record is named as the merged file names it, or as the side that holds it.
+        const auto at = [&](const Record &named) { return recordPath(path, merged.size(), named); };
         switch (fate) {
         case Fate::Gone:
             break;
-        case Fate::Merged:
-            merged.append(record(base.at(x.base), ours.at(x.ours), theirs.at(x.theirs), at));
+        case Fate::Merged: {
+            const Record &b = base.at(x.base), &o = ours.at(x.ours), &t = theirs.at(x.theirs);
+            const bool theirName = !same(nameOf(o), nameOf(t)) && same(nameOf(o), nameOf(b));
+            merged.append(record(b, o, t, at(theirName ? t : o)));
             break;
+        }
         case Fate::Ours:
             merged.append(ours.at(x.ours));
             break;
@@ -415,20 +457,20 @@ private:
             merged.append(theirs.at(x.theirs));
             break;
         case Fate::ChangedDeleted:
-            conflict(at,
+            conflict(at(ours.at(x.ours)),
                      SmeltworkTool::tr("%1 changed by ours, deleted by theirs; ours kept")
                          .arg(label(ours.at(x.ours))),
                      jsonRecord(base.at(x.base)), jsonRecord(ours.at(x.ours)), "null");
             merged.append(ours.at(x.ours));
             break;
         case Fate::DeletedChanged:
-            conflict(at,
+            conflict(at(theirs.at(x.theirs)),
                      SmeltworkTool::tr("%1 deleted by ours, changed by theirs; left out as in ours")
                          .arg(label(theirs.at(x.theirs))),
                      jsonRecord(base.at(x.base)), "null", jsonRecord(theirs.at(x.theirs)));
             break;
         case Fate::AddedTwice:
-            conflict(at,
+            conflict(at(ours.at(x.ours)),
                      SmeltworkTool::tr("%1 added by both sides, differently; ours kept")
                          .arg(label(ours.at(x.ours))),
                      "null", jsonRecord(ours.at(x.ours)), jsonRecord(theirs.at(x.theirs)));
@@ -538,10 +580,17 @@ QByteArray conflictsJson(const QList<MergeConflict> &conflicts)
     for (const MergeConflict &c : conflicts) {
         json.open('{');
         json.value("path", jsonString(c.path));
+        json.value("names", c.names);
         json.value("base", c.base);
         json.value("ours", c.ours);
         json.value("theirs", c.theirs);
         json.close();
     }
     return json.finish();
+}
+
+QString conflictLine(const MergeConflict &conflict)
+{
+    const QString where = conflict.where.isEmpty() ? QString() : " (" + conflict.where + u')';
+    return conflict.path + where + QStringLiteral(": ") + conflict.summary;
 }

@@ -24,9 +24,12 @@
 
 struct MergeConflict
 {
-    QString path;    // JSON path, as export writes it, into the merged value; a record
-                     // left out has the position it would take
-    QString summary; // the rest of its one-line report, after the path
+    QString path;     // JSON path, as export writes it, into the merged value; a record
+                      // left out has the position it would take
+    QString where;    // the records along the path by kind and name, "group \"Smithing\" ›
+                      // process \"Iron Ingot\"" (a topic by its id); empty for the top list
+    QByteArray names; // their names in export's JSON form, as a JSON list
+    QString summary;  // the rest of its one-line report, after the path
     // The three versions in export's JSON form: a field's value, a whole record (null where
     // the record is missing), or for an order the list of names in that order.
     QByteArray base, ours, theirs;
@@ -47,6 +50,10 @@ Merged<SmeltFile> mergeSmeltFiles(const SmeltFile &base, const SmeltFile &ours,
 // sides' additions together may not.
 QString overfullList(const SmeltFile &file, qsizetype &size);
 
+// The conflict's line: "$.groups[1].procs[0].maxQL (group "Smithing" › process "Iron Ingot"):
+// base 200, ours 120, theirs 150".
+QString conflictLine(const MergeConflict &conflict);
+
 // The conflicts as written beside the merged file:
-// {"conflicts": [{"path": ..., "base": ..., "ours": ..., "theirs": ...}, ...]}
+// {"conflicts": [{"path": ..., "names": [...], "base": ..., "ours": ..., "theirs": ...}, ...]}
 QByteArray conflictsJson(const QList<MergeConflict> &conflicts);

@@ -217,7 +217,7 @@ public:
             return ExitFailure;
         }
         for (const MergeConflict &conflict : merged.conflicts)
-            m_err.write(conflict.path.toUtf8() + ": " + conflict.summary.toUtf8() + '\n');
+            m_err.write(conflictLine(conflict).toUtf8() + '\n');
         message(SmeltworkTool::tr("%1: %n conflict(s) left, each with our side's value; all are "
                                   "listed in %2",
                                   nullptr, int(merged.conflicts.size()))
@@ -466,14 +466,18 @@ const Command Commands[] = {
          "and changed on the other; a record both sides added, differently; a list both\n"
          "sides reordered, differently. The output holds our side's value at each (a\n"
          "record ours deleted stays out). Each conflict is one line on standard error:\n"
-         "  $.groups[3].procs[0].maxQL: base 100, ours 150, theirs 120\n"
+         "  $.groups[3].procs[0].maxQL (group \"Tools\" \u203A process \"Tongs\"): base 100,\n"
+         "  ours 150, theirs 120\n"
          "The path is the one export writes, into the output as written; a record left\n"
          "out gets the position it would have taken, and an order conflict the path of\n"
-         "the list. All conflicts go to the JSON file PATH.conflicts.json, or without\n"
-         "PATH to OUTPUT.conflicts.json beside the output, with the three versions of\n"
-         "each value in export's JSON form: a whole record for a record, null for a\n"
-         "record missing on that side, the list of names for an order:\n"
+         "the list. The records along the path follow by kind and name (a help topic by\n"
+         "its id). All conflicts go to the JSON file PATH.conflicts.json, or without\n"
+         "PATH to OUTPUT.conflicts.json beside the output, with the names along the path\n"
+         "and the three versions of each value in export's JSON form: a whole record for\n"
+         "a record, null for a record missing on that side, the list of names for an\n"
+         "order:\n"
          "  {\"conflicts\": [{\"path\": \"$.groups[3].procs[0].maxQL\",\n"
+         "                  \"names\": [\"Tools\", \"Tongs\"],\n"
          "                  \"base\": 100, \"ours\": 150, \"theirs\": 120}]}\n"
          "In a git merge OURS is git's temporary copy, named like .merge_file_XXXXXX at\n"
          "the top of the work tree; %P passes the path of the file in the work tree as\n"
