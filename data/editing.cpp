@@ -2,8 +2,10 @@
 
 #include "data/trace.h"
 
+#include <QStringMatcher>
 #include <algorithm>
 #include <set>
+#include <type_traits>
 
 quint8 qlOfText(const QString &text)
 {
@@ -262,6 +264,134 @@ EditResult removeRecord(CraftingData &data, const RecordPath &path)
     }
     Proc *proc = procAt(data, path.group, path.proc);
     return removeFrom(proc ? &proc->reqs : nullptr, path.req);
+}
+
+namespace {
+
+template <typename Record>
+EditResult insertInto(QList<Record> *list, int at, const QList<Record> &records)
+{
+    if (!list || at < 0 || at > list->size())
+        return EditResult::NoRecord;
+    if (list->size() + records.size() > MaxListSize)
+        return EditResult::ListFull;
+    list->insert(at, records.size(), Record());
+    std::copy(records.cbegin(), records.cend(), list->begin() + at);
+    return EditResult::Done;
+}
+
+template <typename Record>
+EditResult duplicate(CraftingData &data, const Record *record, const RecordPath &next)
+{
+    return record ? insertRecords(data, next, QList<Record>{*record}) : EditResult::NoRecord;
+}
+
+// Applies `change` to each group, process and requirement for which `changes` says so, in tree
+// order, and counts them. Reading goes through a const view, and only the lists on the way
+// to a changed record are detached.
+template <typename Changes, typename Change>
+int changeRecords(CraftingData &data, Changes changes, Change change)
+{
+    int changed = 0;
+    const CraftingData &tree = data;
+    for (qsizetype g = 0; g < tree.size(); ++g) {
+        if (changes(tree.at(g)))
+            change(data[g]), ++changed;
+        for (qsizetype p = 0; p < tree.at(g).procs.size(); ++p) {
+            if (changes(tree.at(g).procs.at(p)))
+                change(data[g].procs[p]), ++changed;
+            for (qsizetype k = 0; k < tree.at(g).procs.at(p).reqs.size(); ++k) {
+                if (changes(tree.at(g).procs.at(p).reqs.at(k)))
+                    change(data[g].procs[p].reqs[k]), ++changed;
+            }
+        }
+    }
+    return changed;
+}
+
+template <typename Record> constexpr bool isReq = std::is_same_v<std::decay_t<Record>, Req>;
+
+} // namespace
+
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<ProcGroup> &records)
+{
+    return insertInto(&data, at.group, records);
+}
+
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<Proc> &records)
+{
+    ProcGroup *group = groupAt(data, at.group);
+    return insertInto(group ? &group->procs : nullptr, at.proc, records);
+}
+
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<Req> &records)
+{
+    Proc *proc = procAt(data, at.group, at.proc);
+    return insertInto(proc ? &proc->reqs : nullptr, at.req, records);
+}
+
+EditResult duplicateRecord(CraftingData &data, const RecordPath &path)
+{
+    if (path.proc < 0)
+        return duplicate(data, groupAt(data, path.group), {path.group + 1});
+    if (path.req < 0)
+        return duplicate(data, procAt(data, path.group, path.proc), {path.group, path.proc + 1});
+    return duplicate(data, reqAt(data, path.group, path.proc, path.req),
+                     {path.group, path.proc, path.req + 1});
+}
+
+int replaceInNames(CraftingData &data, const QString &text, const QString &replacement,
+                   bool wholeName)
+{
+    if (text.isEmpty())
+        return 0;
+    const QStringMatcher matcher(text, Qt::CaseInsensitive);
+    const auto matches = [&](const QString &name) {
+        return wholeName ? name.size() == text.size() && !name.compare(text, Qt::CaseInsensitive)
+                         : matcher.indexIn(name) >= 0;
+    };
+    const auto replaced = [&](const QString &name) {
+        return wholeName ? replacement
+                         : QString(name).replace(text, replacement, Qt::CaseInsensitive);
+    };
+    // A replacement that gives the same name ("ore" for "Ore" in "Ore") changes nothing.
+    return changeRecords(
+        data, [&](const auto &r) { return matches(r.name) && !sameText(replaced(r.name), r.name); },
+        [&](auto &r) { r.name = replaced(r.name); });
+}
+
+int countItemsWithId(const CraftingData &data, const QString &name, qint32 id,
+                     const RecordPath &except)
+{
+    int count = 0;
+    for (int g = 0; g < data.size(); ++g) {
+        for (int p = 0; p < data.at(g).procs.size(); ++p) {
+            const QList<Req> &reqs = data.at(g).procs.at(p).reqs;
+            for (int k = 0; k < reqs.size(); ++k) {
+                const Req &r = reqs.at(k);
+                count +=
+                    r.type == 0 && r.id == id && r.name == name && !(except == RecordPath{g, p, k});
+            }
+        }
+    }
+    return count;
+}
+
+int changeItemIds(CraftingData &data, const QString &name, qint32 oldId, qint32 newId)
+{
+    if (oldId == newId)
+        return 0;
+    return changeRecords(
+        data,
+        [&](const auto &r) {
+            if constexpr (isReq<decltype(r)>)
+                return r.type == 0 && r.id == oldId && r.name == name;
+            return false;
+        },
+        [&](auto &r) {
+            if constexpr (isReq<decltype(r)>)
+                r.id = newId;
+        });
 }
 
 namespace {

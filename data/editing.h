@@ -70,8 +70,9 @@ Req *reqAt(CraftingData &data, int g, int p, int k);
 
 enum class [[nodiscard]] EditResult{
     Done,
-    NoRecord, // nothing at the position, or no parent to add to
-    ListFull, // the list already holds as many records as the file can count
+    NoRecord,   // nothing at the position, or no parent to add to
+    ListFull,   // the list already holds as many records as the file can count
+    NotRecords, // a pasted text holds no Smeltwork records
 };
 
 // Whether a record can be added to a list of `size` records.
@@ -82,6 +83,31 @@ EditResult appendProc(CraftingData &data, int g, const Proc &proc);
 EditResult appendReq(CraftingData &data, int g, int p, const Req &req);
 // Removes the record at `path` (the deepest level given) with everything it holds.
 EditResult removeRecord(CraftingData &data, const RecordPath &path);
+// Inserts `records` in order, the first at `at` (the deepest level given; the list's size
+// appends them): groups at at.group, processes into group at.group at at.proc, requirements
+// into process at.proc at at.req. NoRecord when `at` lies outside its list or has no parent;
+// ListFull, changing nothing, when the list cannot take them all.
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<ProcGroup> &records);
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<Proc> &records);
+EditResult insertRecords(CraftingData &data, const RecordPath &at, const QList<Req> &records);
+// Puts a copy of the record at `path` (the deepest level given), with all it holds, right
+// after it.
+EditResult duplicateRecord(CraftingData &data, const RecordPath &path);
+
+// Replace everywhere: `text` becomes `replacement` in every group, process and requirement
+// name that contains it, whatever its case, or with `wholeName` in the names equal to it but
+// for case (which the replacement then replaces whole). Returns how many names changed. Only
+// the lists on the way to a changed name are copied: every other list stays shared with the
+// tree's earlier copies, an undo step among them.
+[[nodiscard]] int replaceInNames(CraftingData &data, const QString &text,
+                                 const QString &replacement, bool wholeName);
+// How many items/tools (type 0) named `name` carry `id`, the one at `except` not counted:
+// those that an edit of that one's id may change as well.
+[[nodiscard]] int countItemsWithId(const CraftingData &data, const QString &name, qint32 id,
+                                   const RecordPath &except = {});
+// Gives every item/tool (type 0) named `name` that carries `oldId` the id `newId`; returns
+// how many changed. Untouched lists stay shared, as above.
+int changeItemIds(CraftingData &data, const QString &name, qint32 oldId, qint32 newId);
 
 // Put the groups, or the processes of group `g`, in ascending order of their names by
 // QString::compare (capitals first), keeping records of equal names in their order, and

@@ -67,30 +67,43 @@ template <typename Record> QByteArray jsonList(const QList<Record> &records)
     return out + ']';
 }
 
+void write(JsonWriter &json, const Req &r)
+{
+    json.value(nullptr, jsonRecord(r));
+}
+
+void write(JsonWriter &json, const Proc &p)
+{
+    json.open('{');
+    json.value("name", jsonString(p.name));
+    json.value("maxQL", QByteArray::number(p.maxQL));
+    json.value("minQL", QByteArray::number(p.minQL));
+    json.open('[', "reqs");
+    for (const Req &r : p.reqs)
+        write(json, r);
+    json.close();
+    json.close();
+}
+
+void write(JsonWriter &json, const ProcGroup &g)
+{
+    json.open('{');
+    json.value("name", jsonString(g.name));
+    json.open('[', "procs");
+    for (const Proc &p : g.procs)
+        write(json, p);
+    json.close();
+    json.close();
+}
+
 QByteArray json(const CraftingData &groups)
 {
     JsonWriter json;
     json.open('{');
     json.value("format", jsonString(QLatin1String(CraftingJsonFormat)));
     json.open('[', "groups");
-    for (const ProcGroup &g : groups) {
-        json.open('{');
-        json.value("name", jsonString(g.name));
-        json.open('[', "procs");
-        for (const Proc &p : g.procs) {
-            json.open('{');
-            json.value("name", jsonString(p.name));
-            json.value("maxQL", QByteArray::number(p.maxQL));
-            json.value("minQL", QByteArray::number(p.minQL));
-            json.open('[', "reqs");
-            for (const Req &r : p.reqs)
-                json.value(nullptr, jsonRecord(r));
-            json.close();
-            json.close();
-        }
-        json.close();
-        json.close();
-    }
+    for (const ProcGroup &g : groups)
+        write(json, g);
     return json.finish();
 }
 
@@ -146,6 +159,42 @@ class Importer
 {
 public:
     QString error;
+
+    // Records of one level, as a paste takes them: a record, a list of records, or a whole
+    // export of a data file (with or without its "format").
+    bool records(const QJsonDocument &doc, JsonRecords &out)
+    {
+        QJsonValue value = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+        QString path = QStringLiteral("$");
+        if (doc.object().contains(QStringLiteral("format"))) {
+            SmeltFile file;
+            if (!document(doc.object(), file))
+                return false;
+            if (const auto *groups = std::get_if<CraftingData>(&file))
+                out.groups = *groups;
+            return !out.groups.isEmpty();
+        }
+        if (doc.object().contains(QStringLiteral("groups"))) {
+            QJsonObject o;
+            if (!object(value, path, {QStringLiteral("groups")}, o))
+                return false;
+            value = o.value(QStringLiteral("groups"));
+            path += QStringLiteral(".groups");
+        }
+        // The level is the first record's; the rest must be of the same.
+        const QJsonArray items = value.toArray();
+        if (value.isArray() && items.isEmpty())
+            return false;
+        const QJsonObject first = (value.isArray() ? items.first() : value).toObject();
+        const auto has = [&first](const char *key) { return first.contains(QLatin1String(key)); };
+        if (has("procs"))
+            return recordOrList(value, path, out.groups);
+        if (has("reqs"))
+            return recordOrList(value, path, out.procs);
+        if (has("multiplier"))
+            return recordOrList(value, path, out.reqs);
+        return false;
+    }
 
     bool document(const QJsonObject &root, SmeltFile &file)
     {
@@ -266,6 +315,15 @@ private:
                 return false;
         }
         return true;
+    }
+
+    template <typename Record>
+    bool recordOrList(const QJsonValue &value, const QString &path, QList<Record> &out)
+    {
+        if (value.isArray())
+            return list(value, path, out);
+        out.resize(1);
+        return read(value, path, out.first());
     }
 
     // The member `key` of a record's object `o`, at `path`.
@@ -696,5 +754,44 @@ bool importJson(const QByteArray &json, SmeltFile &file, QString &error)
         return false;
     }
     file = std::move(read);
+    return true;
+}
+
+namespace {
+
+template <typename Record> QByteArray document(const Record &record)
+{
+    JsonWriter json;
+    write(json, record);
+    return json.finish();
+}
+
+} // namespace
+
+QByteArray jsonDocument(const Req &r)
+{
+    return document(r);
+}
+
+QByteArray jsonDocument(const Proc &p)
+{
+    return document(p);
+}
+
+QByteArray jsonDocument(const ProcGroup &g)
+{
+    return document(g);
+}
+
+bool readJsonRecords(const QByteArray &json, JsonRecords &records, QString &error)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(json);
+    Importer importer;
+    JsonRecords read;
+    if (doc.isNull() || !repeatedKey(json).isEmpty() || !importer.records(doc, read)) {
+        error = importer.error;
+        return false;
+    }
+    records = std::move(read);
     return true;
 }

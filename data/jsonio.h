@@ -17,6 +17,25 @@ QByteArray exportJson(const SmeltFile &file);
 // disagree on which of the two counts.
 bool importJson(const QByteArray &json, SmeltFile &file, QString &error);
 
+// The records a pasted JSON text holds, all of one level: those of the deepest level filled.
+struct JsonRecords
+{
+    QList<ProcGroup> groups;
+    QList<Proc> procs;
+    QList<Req> reqs;
+};
+// Reads a group, process or requirement as export writes it, a list of such records, or a
+// whole exported data file (its groups), with or without its "format". False when the text
+// holds none of these; `error` then says what is wrong with one that looks like them, such
+// as "$[1].maxQL: 300 is out of range (0 to 255)", or is empty.
+bool readJsonRecords(const QByteArray &json, JsonRecords &records, QString &error);
+
+// A record with all it holds as export writes it (indented, a requirement on one line), as
+// a document of its own: what a copy puts on the clipboard.
+QByteArray jsonDocument(const Req &r);
+QByteArray jsonDocument(const Proc &p);
+QByteArray jsonDocument(const ProcGroup &g);
+
 // Single values in the same form, each on one line: a string (null for a null string),
 // and whole records as export writes them, less the line breaks and indentation.
 QByteArray jsonString(const QString &text);

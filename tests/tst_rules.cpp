@@ -1,6 +1,7 @@
 // The editing rules: what a dialog's values make of a record, where records are added and
 // removed, how lists sort with their trace, how help topics hang in their tree, finding
 // records and the undo history.
+#include "data/clipboard.h"
 #include "data/document.h"
 #include "data/editing.h"
 #include "data/find.h"
@@ -40,8 +41,10 @@ QString pathText(const RecordPath &p) // "0/1/2", without the levels below the r
 }
 
 // One change as a window makes it: "add =Zinc" appends a group, "add 1=P" a process, "add
-// 1/0=R" an item/tool, "edit 0/1/0=Axe" renames a requirement, "del 0/1" deletes, "sort" sorts
-// the groups, "sort 0" a group's processes. `touched`: the place handed to the history.
+// 1/0=R" an item/tool, "edit 0/1/0=Axe" renames a requirement, "del 0/1" deletes, "dup 0/1"
+// duplicates, "paste 0/1=JSON" pastes with 0/1 current, "copy 0/1" pastes a copy of 0/1 there,
+// "sort" sorts the groups, "sort 0" a group's processes. `touched`: the place handed to the
+// history.
 EditResult change(CraftingData &data, const QString &step, RecordPath *touched = nullptr)
 {
     const QString verb = step.section(' ', 0, 0), name = step.section('=', 1);
@@ -58,6 +61,11 @@ EditResult change(CraftingData &data, const QString &step, RecordPath *touched =
         editReq(*reqAt(data, path.group, path.proc, path.req), {name, "1", false, "9"});
     else if (verb == "del")
         result = removeRecord(data, path);
+    else if (verb == "dup")
+        result = duplicateRecord(data, path);
+    else if (verb == "paste" || verb == "copy")
+        result = pasteJson(data, path, verb == "copy" ? copyRecordJson(data, path) : name.toUtf8())
+                     .result;
     else if (path.group < 0)
         sortGroups(data);
     else
@@ -154,6 +162,13 @@ private Q_SLOTS:
         row("a character typed between CR and LF keeps both", "\"a!\\r\\nb\"",
             body("a\r\nb", "a!\nb"));
         row("everything deleted", "\"\"", body("a\r\nb", ""));
+        row("a process copied as JSON, indented as export writes it",
+            "{\n    \"name\": \"Plank\",\n    \"maxQL\": 50,\n    \"minQL\": 10,\n    \"reqs\": [\n"
+            "        {\"name\": \"Glue\", \"multiplier\": \"lots\", \"type\": 0, \"id\": 3}\n    "
+            "]\n}\n",
+            [] {
+                return QString(copyRecordJson(forge(), {1, 1}));
+            });
         row("requirement rows by name as the language sorts", "apple Apple b Banana", [] {
             QStringList names{"b", "Banana", "apple", "Apple"};
             std::stable_sort(names.begin(), names.end(), reqNameBefore);
@@ -179,9 +194,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("step");
         QTest::addColumn<EditResult>("result");
         QTest::addColumn<QString>("after");
-        const auto row = [](const char *name, const CraftingData &tree, const char *step,
+        const auto row = [](const char *name, const CraftingData &tree, const QByteArray &step,
                             EditResult result, const char *after) {
-            QTest::newRow(name) << tree << QString(step) << result << QString(after);
+            QTest::newRow(name) << tree << QString::fromUtf8(step) << result << QString(after);
         };
         using E = EditResult;
         const CraftingData two = {{"Ores", {proc("Ingot", {item("H", "1", 1)})}}, {"Wood", {}}};
@@ -201,6 +216,35 @@ private Q_SLOTS:
         row("65,535th group", CraftingData(MaxListSize - 1), "add =G", E::Done, "65535");
         const CraftingData full{{"Full", {Proc{"P", 1, 1, QList<Req>(MaxListSize)}}}};
         row("65,536th requirement", full, "add 0/0=R", E::ListFull, "Full(P[65535])");
+        // A duplicate or a paste goes right after its record, with all the record holds.
+        const char *ingot = "Ores(Ingot[Hammer Smithing Anvil Mining] Ingot[Hammer Smithing Anvil "
+                            "Mining] Dust) Wood(Bar Plank[Glue]) Empty";
+        row("process duplicated with its requirements", forge(), "dup 0/0", E::Done, ingot);
+        row("copied as JSON and pasted back: the same", forge(), "copy 0/0", E::Done, ingot);
+        row("requirement duplicated", two, "dup 0/0/0", E::Done, "Ores(Ingot[H H]) Wood");
+        row("group duplicated", named("A B C"), "dup 1", E::Done, "A B B C");
+        row("nothing to duplicate", two, "dup 0/3", E::NoRecord, "Ores(Ingot[H]) Wood");
+        row("65,536th group", CraftingData(MaxListSize), "dup 0", E::ListFull, "65535");
+        const QByteArray req = R"({"name": "R", "multiplier": "1", "type": 0, "id": 2})";
+        row("requirement pasted after the current one", forge(), "paste 0/0/1=" + req, E::Done,
+            "Ores(Ingot[Hammer Smithing R Anvil Mining] Dust) Wood(Bar Plank[Glue]) Empty");
+        row("none current: at the end", two, "paste 0/0=" + req, E::Done, "Ores(Ingot[H R]) Wood");
+        row("requirement without a process", two, "paste 1=" + req, E::NoRecord,
+            "Ores(Ingot[H]) Wood");
+        row("into a full list", full, "paste 0/0/0=" + req, E::ListFull, "Full(P[65535])");
+        row("list of processes, after the current process", forge(),
+            R"(paste 1/0=[{"name": "P", "maxQL": 1, "minQL": 1, "reqs": []},
+                           {"name": "Q", "maxQL": 1, "minQL": 1, "reqs": [)" +
+                req + "]}]",
+            E::Done,
+            "Ores(Ingot[Hammer Smithing Anvil Mining] Dust) Wood(Bar P Q[R] Plank[Glue]) Empty");
+        row("group after the current group, from a whole export", named("A B"),
+            R"(paste 0={"format": "smeltwork-data", "groups": [{"name": "G", "procs": []}]})",
+            E::Done, "A G B");
+        for (const char *text :
+             {"Crucible", "[]", R"({"name": "R"})", R"({"format": "smeltwork-help", "topics": []})",
+              R"([{"name": "G", "procs": []}, {"name": "R", "type": 0}])"})
+            row(text, two, "paste 0/0/0=" + QByteArray(text), E::NotRecords, "Ores(Ingot[H]) Wood");
     }
 
     void listsChangeByPosition()
@@ -209,6 +253,66 @@ private Q_SLOTS:
         QFETCH(QString, step);
         QTEST(change(tree, step), "result");
         QTEST(shape(tree), "after");
+    }
+
+    // A tree and "text=replacement" ("whole " first: in whole names only) -> how many names
+    // changed and the tree; "ids Name 5=9 @0/0/0": the other items/tools of that name with id
+    // 5 that the requirement at 0/0/0 leaves, how many got 9, and every requirement's id.
+    void replaceEverywhere_data()
+    {
+        QTest::addColumn<CraftingData>("tree");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("after");
+        const QString rest = " Wood(Bar Plank[Glue]) Empty";
+        QTest::newRow("in every name, any case, each time")
+            << forge() << "in=X"
+            << "3: Ores(Xgot[Hammer SmithXg Anvil MXXg] Dust)" + rest;
+        QTest::newRow("whole names only, any case")
+            << forge() << "whole hammer=Mallet"
+            << "1: Ores(Ingot[Mallet Smithing Anvil Mining] Dust)" + rest;
+        QTest::newRow("a replacement that changes nothing is no change")
+            << forge() << "whole INGOT=Ingot"
+            << "0: " + shape(forge());
+        const CraftingData hammers{
+            {"G",
+             {proc("P", {item("Hammer", "1", 5), item("Hammer", "2", 5), skill("Hammer", "1", 1, 5),
+                         item("hammer", "1", 5), item("Hammer", "1", 6)}),
+              proc("Q", {item("Hammer", "1", 5)})}}};
+        QTest::newRow("ids of items/tools of the same name only")
+            << hammers << "ids Hammer 5=9 @0/0/0"
+            << "2, 3: 9 9 5 5 6 9";
+    }
+
+    void replaceEverywhere()
+    {
+        QFETCH(CraftingData, tree);
+        QFETCH(QString, step);
+        const CraftingData before = tree;
+        QString after;
+        if (step.startsWith("ids ")) {
+            const QStringList w = step.split(QRegularExpression("[ =@/]"));
+            const int others = countItemsWithId(tree, w[1], w[2].toInt(),
+                                                {w[5].toInt(), w[6].toInt(), w[7].toInt()});
+            after = QString("%1, %2:").arg(others).arg(
+                changeItemIds(tree, w[1], w[2].toInt(), w[3].toInt()));
+            for (const Proc &p : tree[0].procs)
+                for (const Req &r : p.reqs)
+                    after += ' ' + QString::number(r.id);
+        } else {
+            const bool whole = step.startsWith("whole ");
+            const QString what = step.mid(whole ? 6 : 0);
+            const int changed =
+                replaceInNames(tree, what.section('=', 0, 0), what.section('=', 1), whole);
+            after = QString::number(changed) + ": " + shape(tree);
+        }
+        QTEST(after, "after");
+        // A list the change left alone is still the very list the copy before holds.
+        const CraftingData &now = tree;
+        for (qsizetype g = 0; g < now.size(); ++g)
+            for (qsizetype p = 0; p < now[g].procs.size(); ++p) {
+                const QList<Req> &a = now[g].procs[p].reqs, &b = before[g].procs[p].reqs;
+                QVERIFY(a != b || a.constData() == b.constData());
+            }
     }
 
     // Groups (or the processes of group `g`) -> the sorted list and the trace between the
