@@ -1,4 +1,5 @@
 #include "data/checks.h"
+#include "data/filesession.h"
 #include "data/folderlock.h"
 #include "data/jsonio.h"
 #include "resources/translations.h"
@@ -6,7 +7,9 @@
 #include "tests/support/testsupport.h"
 #include "tool/smelttool.h"
 
+#include <QLockFile>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 #include <climits>
 #include <sys/stat.h>
 
@@ -68,6 +71,7 @@ class ToolTest : public QObject
 
     ScratchFolder folder;               // the tool's working folder
     std::unique_ptr<FolderLock> window; // on it, as a window holds it
+    std::unique_ptr<QLockFile> runtime; // on folder/, as a window holds it there
 
 private Q_SLOTS:
     void initTestCase()
@@ -106,6 +110,11 @@ private Q_SLOTS:
         save("Smeltwork.dat", CraftingData());
         QVERIFY(!window->heldElsewhere() && QFile::link("Smeltwork.dat", "dat-link") &&
                 QDir().mkdir("stale"));
+        // The lock of a window on a folder that takes no files: in the runtime folder.
+        runtime = std::make_unique<QLockFile>(
+            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/smeltwork-" +
+            folderKey(QFile::encodeName(QDir("folder").canonicalPath())) + ".lock");
+        QVERIFY(runtime->tryLock(0));
         folder.writeFile("stale/Smeltwork.dat.lock", "2147483647\nSmeltworkAdmin\n" +
                                                          QSysInfo::machineHostName().toUtf8() +
                                                          '\n');
@@ -304,6 +313,7 @@ private Q_SLOTS:
                              QSysInfo::machineHostName() + "); close it first, or pass --force";
         row("import clean.json Smeltwork.hlp", 2, held.arg("Smeltwork.hlp"));
         row("merge -o dat-link good.dat good.dat good.dat", 2, held.arg("dat-link"));
+        row("import clean.json folder/Smeltwork.dat", 2, held.arg("folder/Smeltwork.dat"));
         row("import --force clean.json Smeltwork.dat", 0, "");
         row("import clean.json stale/Smeltwork.dat", 0, "");
         row("import clean.json link.hlp", 0, ""); // written through the link
