@@ -3,6 +3,7 @@
 #include "data/escaping.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -794,4 +795,17 @@ bool readJsonRecords(const QByteArray &json, JsonRecords &records, QString &erro
     }
     records = std::move(read);
     return true;
+}
+
+bool operator==(const JsonRecords &a, const JsonRecords &b)
+{
+    return a.groups == b.groups && a.procs == b.procs && a.reqs == b.reqs;
+}
+
+QDebug operator<<(QDebug dbg, const JsonRecords &records)
+{
+    QDebugStateSaver saver(dbg);
+    dbg.nospace() << "JsonRecords(" << records.groups << ", " << records.procs << ", "
+                  << records.reqs << ')';
+    return dbg;
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QDebug;
+
 // The JSON form of both files. It keeps everything the binary form holds: a null string is
 // JSON null and an empty one "", numbers are JSON numbers (ids signed), and a string that
 // is not well-formed UTF-16 (a lone surrogate) becomes {"utf16": [code units...]}, so that
@@ -24,6 +26,8 @@ struct JsonRecords
     QList<Proc> procs;
     QList<Req> reqs;
 };
+bool operator==(const JsonRecords &a, const JsonRecords &b);
+QDebug operator<<(QDebug dbg, const JsonRecords &records);
 // Reads a group, process or requirement as export writes it, a list of such records, or a
 // whole exported data file (its groups), with or without its "format". False when the text
 // holds none of these; `error` then says what is wrong with one that looks like them, such
