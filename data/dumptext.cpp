@@ -25,13 +25,7 @@ bool isHidden(char32_t c)
 void appendVisible(QByteArray &out, QStringView text, bool quoted)
 {
     appendEscaped(out, text, [quoted](QByteArray &out, char32_t c) {
-        const char *escape = c == '\r'   ? "\\r"
-                             : !quoted   ? nullptr
-                             : c == '"'  ? "\\\""
-                             : c == '\\' ? "\\\\"
-                             : c == '\n' ? "\\n"
-                             : c == '\t' ? "\\t"
-                                         : nullptr;
+        const char *escape = c == '\r' ? "\\r" : quoted ? cEscape(c) : nullptr;
         if (escape)
             out += escape;
         else if (c != '\t' && isHidden(c))

@@ -22,3 +22,23 @@ template <typename Escape> void appendEscaped(QByteArray &out, QStringView text,
             out += text.mid(start, i + 1 - start).toUtf8();
     }
 }
+
+// The C-style escape of a quote, a backslash, a line feed, a carriage return or a tab, which
+// a JSON string and a dumped one share; null for any other character.
+inline const char *cEscape(char32_t c)
+{
+    switch (c) {
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\t':
+        return "\\t";
+    default:
+        return nullptr;
+    }
+}

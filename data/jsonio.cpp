@@ -41,14 +41,7 @@ void appendString(QByteArray &out, const QString &text)
     }
     out += '"';
     appendEscaped(out, text, [](QByteArray &out, char32_t c) {
-        const char *escape = c == '"'    ? "\\\""
-                             : c == '\\' ? "\\\\"
-                             : c == '\n' ? "\\n"
-                             : c == '\r' ? "\\r"
-                             : c == '\t' ? "\\t"
-                             : c == '\b' ? "\\b"
-                             : c == '\f' ? "\\f"
-                                         : nullptr;
+        const char *escape = c == '\b' ? "\\b" : c == '\f' ? "\\f" : cEscape(c);
         if (escape)
             out += escape;
         else if (c < 0x20)

@@ -457,25 +457,30 @@ private:
             merged.append(theirs.at(x.theirs));
             break;
         case Fate::ChangedDeleted:
-            conflict(at(ours.at(x.ours)),
-                     SmeltworkTool::tr("%1 changed by ours, deleted by theirs; ours kept")
-                         .arg(label(ours.at(x.ours))),
-                     jsonRecord(base.at(x.base)), jsonRecord(ours.at(x.ours)), "null");
-            merged.append(ours.at(x.ours));
-            break;
         case Fate::DeletedChanged:
-            conflict(at(theirs.at(x.theirs)),
-                     SmeltworkTool::tr("%1 deleted by ours, changed by theirs; left out as in ours")
-                         .arg(label(theirs.at(x.theirs))),
-                     jsonRecord(base.at(x.base)), "null", jsonRecord(theirs.at(x.theirs)));
+        case Fate::AddedTwice: {
+            static const char *const summaries[] = {
+                // in Fate's order
+                QT_TRANSLATE_NOOP("SmeltworkTool",
+                                  "%1 changed by ours, deleted by theirs; ours kept"),
+                QT_TRANSLATE_NOOP("SmeltworkTool",
+                                  "%1 deleted by ours, changed by theirs; left out as in ours"),
+                QT_TRANSLATE_NOOP("SmeltworkTool",
+                                  "%1 added by both sides, differently; ours kept")};
+            // A record ours deleted stays out; the version a side lacks is null.
+            const bool keptOurs = fate != Fate::DeletedChanged;
+            const Record &kept = keptOurs ? ours.at(x.ours) : theirs.at(x.theirs);
+            const auto version = [](const QList<Record> &side, int at) {
+                return at >= 0 ? jsonRecord(side.at(at)) : QByteArray("null");
+            };
+            conflict(at(kept),
+                     SmeltworkTool::tr(summaries[int(fate) - int(Fate::ChangedDeleted)])
+                         .arg(label(kept)),
+                     version(base, x.base), version(ours, x.ours), version(theirs, x.theirs));
+            if (keptOurs)
+                merged.append(kept);
             break;
-        case Fate::AddedTwice:
-            conflict(at(ours.at(x.ours)),
-                     SmeltworkTool::tr("%1 added by both sides, differently; ours kept")
-                         .arg(label(ours.at(x.ours))),
-                     "null", jsonRecord(ours.at(x.ours)), jsonRecord(theirs.at(x.theirs)));
-            merged.append(ours.at(x.ours));
-            break;
+        }
         }
     }
 
