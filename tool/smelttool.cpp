@@ -410,7 +410,7 @@ const Command Commands[] = {
                        "While a window (SmeltworkAdmin) has OUTFILE's folder open, writing its\n"
                        "Smeltwork.dat or Smeltwork.hlp is refused with status 2, since the\n"
                        "window's next save would undo it; --force writes anyway, and the window\n"
-                       "then keeps the file written here as a backup when it saves.\n")},
+                       "then notices the new version.\n")},
     {"check",
      "FILE",
      {},
