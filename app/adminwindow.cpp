@@ -6,6 +6,7 @@
 #include "dialogs/dialogkit.h"
 #include "dialogs/fileboxes.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/problemswindow.h"
 #include "help/helpwindow.h"
 #include "platform/processhooks.h"
 #include "resources/appicon.h"
@@ -294,10 +295,11 @@ void SmeltworkAdminDialogBase::followDisk()
 
 void SmeltworkAdminDialogBase::addShortcuts()
 {
-    addWindowKeys(this, QList<WindowKey>{{tr("Find"), findKeys(), [this] { showFind(); }}} +
-                            documentKeys([this] { showChange(m_document.undo()); },
-                                         [this] { showChange(m_document.redo()); },
-                                         [this] { saveData(); }));
+    addWindowKeys(
+        this, QList<WindowKey>{{tr("Find"), findKeys(), [this] { showFind(); }},
+                               {tr("Problems"), problemsKeys(), [this] { showProblems(); }}} +
+                  documentKeys([this] { showChange(m_document.undo()); },
+                               [this] { showChange(m_document.redo()); }, [this] { saveData(); }));
 }
 
 void SmeltworkAdminDialogBase::loadData()
@@ -431,6 +433,22 @@ void SmeltworkAdminDialogBase::showFind()
     m_find->activateWindow();
     m_find->FindEdit->setFocus();
     m_find->FindEdit->selectAll();
+}
+
+void SmeltworkAdminDialogBase::showProblems()
+{
+    if (!m_problems) {
+        m_problems = new SmeltworkProblemsWindow(this);
+        placeBeside(m_problems, this);
+        connect(m_problems, &SmeltworkProblemsWindow::showRequested, this,
+                [this](const CheckProblem &problem) { showRecord(problem.record); });
+        connect(&m_document, &DocumentBase::changed, m_problems,
+                [this] { m_problems->setContent(groups); });
+        m_problems->setContent(groups);
+    }
+    m_problems->show();
+    m_problems->raise();
+    m_problems->activateWindow();
 }
 
 void SmeltworkAdminDialogBase::selectProcGrp(int)

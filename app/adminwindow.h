@@ -14,6 +14,7 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class SmeltworkFindWindow;
+class SmeltworkProblemsWindow;
 class QTreeWidget;
 class QVBoxLayout;
 
@@ -94,6 +95,7 @@ protected Q_SLOTS:
     virtual void sortProcGrpList();
     virtual void sortProcList();
     virtual void showFind();
+    virtual void showProblems();
 
 private:
     void buildWidgets();
@@ -129,6 +131,7 @@ private:
     void selectReqRow(int k);
 
     SmeltworkFindWindow *m_find = nullptr;
+    SmeltworkProblemsWindow *m_problems = nullptr;
 };
 
 // The window as the program shows it: the base, with the application style set once the

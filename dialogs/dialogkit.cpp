@@ -123,6 +123,11 @@ QList<QKeySequence> findKeys()
     return {QKeySequence(Qt::CTRL | Qt::Key_F)};
 }
 
+QList<QKeySequence> problemsKeys()
+{
+    return {QKeySequence(Qt::Key_F8)};
+}
+
 void addWindowKeys(QWidget *window, const QList<WindowKey> &keys)
 {
     QStringList lines;

@@ -81,6 +81,7 @@ struct WindowKey
 QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::function<void()> &redo,
                               const std::function<void()> &save);
 QList<QKeySequence> findKeys();
+QList<QKeySequence> problemsKeys();
 // Makes `keys` answer while `window` is the active window, and lists them as its tool tip,
 // one line each: "Redo: Ctrl+Shift+Z; Ctrl+Y". None holds Alt, so none can take the place
 // of a label's or a button's mnemonic.

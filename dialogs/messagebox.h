@@ -21,8 +21,8 @@ public:
         Ok = 0x1,
         Yes = 0x2,
         No = 0x4,
-        Retry = 0x8,    // "&Retry"
-        SaveAs = 0x10,  // "Save &As..."
+        Retry = 0x8,       // "&Retry"
+        SaveAs = 0x10,     // "Save &As..."
         Discard = 0x20,    // "&Discard changes"
         LoadTheirs = 0x40, // "&Load theirs"
         KeepMine = 0x80,   // "&Keep mine"

@@ -5,6 +5,7 @@
 #include "dialogs/dialogkit.h"
 #include "dialogs/fileboxes.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/problemswindow.h"
 #include "help/editor.h"
 #include "help/topicdialog.h"
 #include "platform/processhooks.h"
@@ -208,9 +209,11 @@ void SmeltworkHelpDialog::followDisk()
 
 void SmeltworkHelpDialog::addShortcuts()
 {
-    addWindowKeys(this, documentKeys([this] { showChange(m_document.undo()); },
-                                     [this] { showChange(m_document.redo()); },
-                                     [this] { saveHelpFile(); }));
+    addWindowKeys(this,
+                  QList<WindowKey>{{tr("Problems"), problemsKeys(), [this] { showProblems(); }}} +
+                      documentKeys([this] { showChange(m_document.undo()); },
+                                   [this] { showChange(m_document.redo()); },
+                                   [this] { saveHelpFile(); }));
 }
 
 void SmeltworkHelpDialog::loadHelpFile()
@@ -284,6 +287,25 @@ bool SmeltworkHelpDialog::refusedAsFull(EditResult result)
                                           "Delete a topic before adding another one.",
                                           nullptr, int(MaxHelpTopics)));
     return true;
+}
+
+void SmeltworkHelpDialog::showProblems()
+{
+    if (!m_problems) {
+        m_problems = new SmeltworkProblemsWindow(this);
+        placeBeside(m_problems, this);
+        connect(m_problems, &SmeltworkProblemsWindow::showRequested, this,
+                [this](const CheckProblem &problem) {
+                    if (QTreeWidgetItem *item = itemOfTopic(problem.topic))
+                        HeaderList->setCurrentItem(item);
+                });
+        connect(&m_document, &DocumentBase::changed, m_problems,
+                [this] { m_problems->setContent(topics); });
+        m_problems->setContent(topics);
+    }
+    m_problems->show();
+    m_problems->raise();
+    m_problems->activateWindow();
 }
 
 void SmeltworkHelpDialog::addTopic()

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QFrame;
+class SmeltworkProblemsWindow;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
@@ -71,6 +72,7 @@ protected Q_SLOTS:
     virtual void editTopic();
     virtual void editBody();
     virtual void topicSelected();
+    virtual void showProblems();
 
 private:
     void buildWidgets();
@@ -93,4 +95,5 @@ private:
     QTreeWidgetItem *itemOfTopic(int index) const;
 
     QList<QTreeWidgetItem *> m_items; // the item of each topic, by index
+    SmeltworkProblemsWindow *m_problems = nullptr;
 };

@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ts=resources/translations/smeltwork_en.ts
-/usr/lib/qt6/bin/lupdate -silent -pluralonly -locations none -no-obsolete \
+/usr/lib/qt6/bin/lupdate -silent -I . -pluralonly -locations none -no-obsolete \
     app data dialogs help tool -ts "$ts"
 python3 resources/tools/english_plurals.py "$ts"

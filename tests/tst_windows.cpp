@@ -7,6 +7,7 @@
 #include "data/trace.h"
 #include "dialogs/dialogkit.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/problemswindow.h"
 #include "help/editor.h"
 #include "help/helpwindow.h"
 #include "platform/processhooks.h"
@@ -689,6 +690,40 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), w.ProcessList);
         w.saveData();
         QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(expected));
+    }
+
+    // F8 lists what the checks find by the records' names, checked again in the background
+    // after each change; Return shows the record. The help window's F8 lists its topics'.
+    void problemsByKey()
+    {
+        ScratchFolder folder;
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream(forge()));
+        folder.writeFile("Smeltwork.hlp", helpFile(topicsWithIds({"1.5", "1"})));
+        AdminWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        run(&w, "F8");
+        auto *problems = w.findChild<SmeltworkProblemsWindow *>();
+        QVERIFY(problems && problems->windowTitle() == "Problems - Smeltwork");
+        const auto listed = [&problems] {
+            QStringList rows{problems->CountLabel->text()};
+            for (int row = 0; row < problems->ProblemList->model()->rowCount(); ++row)
+                rows << problems->ProblemList->model()->index(row, 0).data().toString();
+            return rows;
+        };
+        QTRY_COMPARE(listed(), testDataLines("problems.txt"));
+        run(problems, "Down Return");
+        QCOMPARE(shown(w), QStringLiteral("Wood/Plank/items:Glue"));
+        run(&w, "SortGrpBtn");
+        QTRY_COMPARE(listed().value(1).section(':', 0, 0), "Ores › Ingot › Mining");
+        w.hide(); // a modal window takes the keys from every other one
+        SmeltworkHelpDialog help;
+        help.show();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        run(&help, "F8");
+        QVERIFY((problems = help.findChild<SmeltworkProblemsWindow *>()));
+        QTRY_COMPARE(listed().value(1), "Topic 1.5 (1.5): sub-topic \"1.5\" comes before any "
+                                        "top-level topic, so it has no parent");
     }
 
     // Topics with `ids` loaded, one selected with the mouse, steps in the help window and the

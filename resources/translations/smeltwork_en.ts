@@ -124,6 +124,16 @@ Recovered %n topics; the rest could not be read.</numerusform>
         </message>
     </context>
     <context>
+        <name>SmeltworkProblemsWindow</name>
+        <message numerus="yes">
+            <source>%n problem(s)</source>
+            <translation>
+                <numerusform>%n problem</numerusform>
+                <numerusform>%n problems</numerusform>
+            </translation>
+        </message>
+    </context>
+    <context>
         <name>SmeltworkTool</name>
         <message numerus="yes">
             <source>%1 takes %n argument(s), %2 given; see "smeltwork-tool %1 --help"</source>
