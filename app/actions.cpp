@@ -256,8 +256,25 @@ void SmeltworkAdminDialogBase::editReqAction(bool skill)
     if (!dialog.exec())
         return;
     const ReqFields fields = fieldsOf(dialog);
-    m_document.edit(
-        {g, p, k}, [g, p, k, &fields](CraftingData &d) { editReq(d[g].procs[p].reqs[k], fields); });
+    // An item renumbered in the game is renumbered everywhere at once, when the user wants.
+    const Req old = shown;
+    Req edited = old;
+    editReq(edited, fields);
+    const int others = edited.type == 0 && edited.id != old.id
+                           ? countItemsWithId(groups, old.name, old.id, {g, p, k})
+                           : 0;
+    const bool everywhere =
+        others > 0 &&
+        SmeltworkMessageBox::question(
+            this, tr("Change the id of all %n item/tool(s) named \"%1\" from %2 to %3?", nullptr,
+                     others + 1)
+                      .arg(old.name, idText(old.id), idText(edited.id))) ==
+            SmeltworkMessageBox::Yes;
+    m_document.edit({g, p, k}, [&](CraftingData &d) {
+        if (everywhere)
+            changeItemIds(d, old.name, old.id, edited.id);
+        editReq(d[g].procs[p].reqs[k], fields);
+    });
     fillReqLists();
 }
 

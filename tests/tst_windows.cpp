@@ -351,6 +351,13 @@ private Q_SLOTS:
         row("add skill", Add, Skill, "Wood/Plank", "'Carving Alt+M '1.5 Return",
             [](T d) { d[1].procs[1].reqs << skill("Carving", "1.5"); });
         row("edit item/tool: id -5 and 0 kept", Edit, Item, "Ores/Ingot/Anvil", "Return");
+        CraftingData twoHammers = forge();
+        twoHammers[1].procs[0].reqs << item("Hammer", "1", 1234);
+        row(
+            "a new id for every item/tool of its name and id", Edit, Item, "Ores/Ingot/Hammer",
+            "Alt+Z Ctrl+A '99 Return",
+            [](T d) { d[0].procs[0].reqs[0].id = d[1].procs[0].reqs[0].id = 99; }, {"Yes"},
+            {"Change the id of all 2 item/tools named \"Hammer\" from 1234 to 99?"}, twoHammers);
         row("edit item/tool: letters open Fixed", Edit, Item, "Wood/Plank/Glue", "Return",
             [](T d) { d[1].procs[1].reqs[0].multiplier = "0"; });
         row("edit skill keeps id and type", Edit, Skill, "Ores/Ingot/Mining", "End 's Return",

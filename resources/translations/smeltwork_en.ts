@@ -45,6 +45,13 @@
                 <numerusform>%n items/tools and skills</numerusform>
             </translation>
         </message>
+        <message numerus="yes">
+            <source>Change the id of all %n item/tool(s) named "%1" from %2 to %3?</source>
+            <translation>
+                <numerusform>Change the id of all %n item/tool named "%1" from %2 to %3?</numerusform>
+                <numerusform>Change the id of all %n item/tools named "%1" from %2 to %3?</numerusform>
+            </translation>
+        </message>
     </context>
     <context>
         <name>SmeltworkChecks</name>
