@@ -1,6 +1,7 @@
 #include "platform/processhooks.h"
 
 #include "data/trace.h"
+#include "platform/processhooks_p.h"
 
 #include <QSocketNotifier>
 
@@ -153,10 +154,16 @@ ProcessHooks::ProcessHooks(QObject *parent) : QObject(parent)
     current = this;
     static const bool registered = std::atexit(atExit) == 0;
     Q_UNUSED(registered);
+#ifdef Q_OS_WIN
+    installEndRequests(this);
+#endif
 }
 
 ProcessHooks::~ProcessHooks()
 {
+#ifdef Q_OS_WIN
+    removeEndRequests();
+#endif
     current = nullptr;
 }
 

@@ -13,6 +13,9 @@ class QSocketNotifier;
 // signal, and when the program ends, the trace is written out; a program that ends through
 // exit() (the X server went away, say) first announces exiting(). Whatever a hook replaced
 // is put back when the object goes; a signal the program was started to ignore stays ignored.
+// On Windows the requests to end are the console's events (Ctrl+C as SIGINT, Ctrl+Break as
+// SIGBREAK, the console closed, a logoff or shutdown as SIGTERM) and a logoff's question to
+// the windows (WM_QUERYENDSESSION, as SIGTERM); processhooks_win.cpp.
 class ProcessHooks : public QObject
 {
     Q_OBJECT
