@@ -14,6 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -33,6 +37,30 @@ class SmeltworkFiles
 
 } // namespace
 
+#ifdef Q_OS_WIN
+// Windows keeps devices and pipes out of folders, but their names open like files: NUL,
+// CON or COM1 in any folder, \\.\pipe\NAME. A pipe is known by its name alone, since
+// opening it would connect to its server.
+static QString windowsKindOf(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(QLatin1String("\\\\.\\pipe\\"), Qt::CaseInsensitive))
+        return SmeltworkFiles::tr("a named pipe");
+    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {};
+    const DWORD type = GetFileType(handle);
+    CloseHandle(handle);
+    if (type == FILE_TYPE_CHAR)
+        return SmeltworkFiles::tr("a device");
+    if (type == FILE_TYPE_PIPE)
+        return SmeltworkFiles::tr("a named pipe");
+    return {};
+}
+#endif
+
 // What a path that is not a regular file is.
 static QString kindOf(const QString &path)
 {
@@ -48,6 +76,9 @@ static QString kindOf(const QString &path)
         if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
             return SmeltworkFiles::tr("a device");
     }
+#elif defined(Q_OS_WIN)
+    if (const QString kind = windowsKindOf(path); !kind.isEmpty())
+        return kind;
 #endif
     return QFileInfo(path).isDir() ? SmeltworkFiles::tr("a folder")
                                    : SmeltworkFiles::tr("not a regular file");
@@ -55,6 +86,10 @@ static QString kindOf(const QString &path)
 
 QString whatIsNotAFile(const QString &path)
 {
+#ifdef Q_OS_WIN
+    if (const QString kind = windowsKindOf(path); !kind.isEmpty())
+        return kind;
+#endif
     const QFileInfo info(path);
     return info.exists() && !info.isFile() ? kindOf(path) : QString();
 }
@@ -98,10 +133,10 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
         return notRead(LoadStatus::Unreadable, file.errorString());
     }
 #else
-    if (!QFileInfo::exists(path))
-        return {};
     if (const QString kind = whatIsNotAFile(path); !kind.isEmpty())
         return notRead(LoadStatus::NotAFile, kind);
+    if (!QFileInfo::exists(path))
+        return {};
     if (!file.open(QIODevice::ReadOnly))
         return notRead(LoadStatus::Unreadable, file.errorString());
 #endif
@@ -133,6 +168,18 @@ QString backupName(const QString &path, int generation)
     return path + (generation ? QStringLiteral(".bak.%1").arg(generation) : QStringLiteral(".bak"));
 }
 
+// rename(), which sets errno and, unlike QFile::rename(), never copies. Windows takes the
+// names as UTF-16: its 8-bit names are those of the ANSI code page.
+bool renameFile(const QString &from, const QString &to)
+{
+#ifdef Q_OS_WIN
+    return ::_wrename(reinterpret_cast<const wchar_t *>(from.utf16()),
+                      reinterpret_cast<const wchar_t *>(to.utf16())) == 0;
+#else
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
 // Makes room for a new backup: .bak becomes .bak.1, .bak.1 becomes .bak.2 and so on, and
 // the oldest goes.
 bool rotateBackups(const QString &path, QString &reason)
@@ -143,9 +190,8 @@ bool rotateBackups(const QString &path, QString &reason)
         return false;
     }
     for (int generation = OlderBackups - 1; generation >= 0; --generation) {
-        const QByteArray from = QFile::encodeName(backupName(path, generation));
-        const QByteArray to = QFile::encodeName(backupName(path, generation + 1));
-        if (::rename(from.constData(), to.constData()) != 0 && errno != ENOENT) {
+        if (!renameFile(backupName(path, generation), backupName(path, generation + 1)) &&
+            errno != ENOENT) {
             reason = systemReason(errno);
             return false;
         }

@@ -9,6 +9,8 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#else
+#include <QTemporaryFile>
 #endif
 
 namespace {
@@ -19,11 +21,20 @@ namespace {
 QString runtimeLockPath(const QByteArray &folder)
 {
     static const QString runtime = [] {
+#ifdef Q_OS_WIN
+        // Windows has no runtime folder (Qt's RuntimeLocation there is the home folder): the
+        // user's local application data, under the program's name, which the tool looks in too.
+        const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                             QStringLiteral("/SmeltworkAdmin/locks");
+        QDir().mkpath(path);
+        return path;
+#else
         const QtMessageHandler previous =
             qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
         const QString path = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         qInstallMessageHandler(previous);
         return path;
+#endif
     }();
     return runtime + QStringLiteral("/smeltwork-%1.lock").arg(folderKey(folder));
 }
@@ -40,7 +51,9 @@ FolderLock::FolderLock()
 #ifdef Q_OS_UNIX
     const bool folderTakesFiles = ::access(".", W_OK) == 0;
 #else
-    const bool folderTakesFiles = QFileInfo(QStringLiteral(".")).isWritable();
+    // A folder's access list, not its read-only flag, decides whether it takes a new file;
+    // making one is the only sure question.
+    const bool folderTakesFiles = QTemporaryFile(QStringLiteral("./.smeltwork-XXXXXX")).open();
 #endif
     take(folderTakesFiles ? lockName() : runtimeLockPath(workingFolder()));
 }

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <csignal>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char **argv)
 {
@@ -12,6 +16,12 @@ int main(int argc, char **argv)
     // A reader that went away (a closed pipe) is then a failed write the tool reports, rather
     // than a silent end.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef Q_OS_WIN
+    // The same bytes as on Linux: a dump or JSON that git or a script reads, and JSON read
+    // from standard input, get no carriage returns added or taken away.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
 #endif
     QCoreApplication app(argc, argv);
     installTranslations();
