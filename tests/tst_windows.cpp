@@ -29,10 +29,12 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
-#include <csignal>
 #include <memory>
+#ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -199,6 +201,7 @@ QString shape(const SmeltworkHelpDialog &window, const QTreeWidgetItem *parent =
 
 constexpr int Waits = 0, Shows = 1, Aborts = 2; // how the buffered run ends
 
+#ifdef Q_OS_UNIX
 // Messages that went through someone else's handler, and so through qDebug(), not the buffer.
 int forwarded = 0;
 QtMessageHandler next = nullptr;
@@ -217,6 +220,7 @@ QByteArray stderrOf(const std::function<void()> &work)
     file.seek(0);
     return file.readAll();
 }
+#endif
 
 } // namespace
 
@@ -957,6 +961,9 @@ private Q_SLOTS:
 
     void bufferedAsThroughQDebug()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the trace buffer is POSIX's: on Windows every line goes through Qt's handler");
+#else
         QFETCH(QStringList, names);
         QFETCH(int, cut);
         QFETCH(int, end);
@@ -1026,6 +1033,7 @@ private Q_SLOTS:
         QCOMPARE(buffered, logged);
         QVERIFY(end == Aborts ? WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT
                               : held < buffered.size()); // the buffer held some
+#endif
     }
 };
 
