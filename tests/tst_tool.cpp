@@ -307,6 +307,9 @@ private Q_SLOTS:
             "fifo: is a named pipe, not a file; nothing was written");
         row("dump empty.bin", 2, "empty.bin: too short to be a Smeltwork file (0 bytes)");
         row("dump /dev/null", 2, "/dev/null: is a device, not a file");
+#ifdef Q_OS_WIN
+        row("dump NUL", 2, "NUL: is a device, not a file"); // a device in every folder
+#endif
         row("export good.dat >/dev/full", 2,
             "standard output: cannot be written (No space left on device)");
         row("import clean.json nowhere/out.hlp", 2, "nowhere/out.hlp: cannot be written");

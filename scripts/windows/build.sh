@@ -87,7 +87,9 @@ fi
 # adds the cross-built Qt to the search; moc, rcc, uic and lrelease are the build machine's.
 echo "Building the program for Windows into $build"
 nice -n 19 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" >"$build.configure.log" 2>&1 || {
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$top/scripts/windows/mingw64.cmake" \
+    >"$build.configure.log" 2>&1 || {
     cat "$build.configure.log"
     exit 1
 }
@@ -100,7 +102,8 @@ nice -n 19 cmake --build "$build" --parallel 2
 deploy=$build/SmeltworkAdmin
 rm -rf "$deploy" "$build/SmeltworkAdmin.zip"
 mkdir -p "$deploy/platforms" "$deploy/styles"
-cp "$build/app/SmeltworkAdmin.exe" "$build/tool/smeltwork-tool.exe" "$deploy/"
+# Qt's build settings put every program at the top of the build folder, beside its DLLs.
+cp "$build/SmeltworkAdmin.exe" "$build/smeltwork-tool.exe" "$deploy/"
 cp "$qt"/bin/Qt6{Core,Gui,Widgets}.dll "$deploy/"
 cp "$qt/plugins/platforms/qwindows.dll" "$deploy/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$deploy/styles/"
@@ -109,11 +112,12 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
 done
 $triple-strip "$deploy"/*.exe "$deploy"/*.dll "$deploy"/*/*.dll
 
-# Every DLL a program or plugin imports is in the folder or is part of Windows.
+# Every DLL a program or plugin imports is in the folder or is part of Windows: one that
+# MinGW has an import library for, or an API set (api-ms-win-*).
 missing=$(for f in "$deploy"/*.exe "$deploy"/*.dll "$deploy"/*/*.dll; do
     $triple-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p'
 done | sort -u | while read -r dll; do
-    [ -e "$deploy/$dll" ] || [ -e "/usr/$triple/lib/lib${dll%.dll}.a" ] ||
+    [ -e "$deploy/$dll" ] || [[ $dll == api-ms-win-* ]] || [ -e "/usr/$triple/lib/lib${dll%.dll}.a" ] ||
         [ -e "/usr/$triple/lib/lib$(echo "${dll%.dll}" | tr 'A-Z' 'a-z').a" ] || echo "$dll"
 done)
 if [ -n "$missing" ]; then
