@@ -32,50 +32,13 @@ export DISPLAY=:$number XDG_RUNTIME_DIR="$work/runtime"
 
 (cd "$work" && exec "$top/build/app/SmeltworkAdmin") >/dev/null 2>&1 &
 app=$!
-windows=() # the program's windows, the one on top last
+find_windows=(--pid "$app" --name '^Smeltwork')
+source scripts/xwindows.sh
 
-# Waits for a new window of the program and gives it the focus (there is no window manager).
-opened() {
-    local w tries
-    for tries in $(seq 100); do
-        for w in $(xdotool search --onlyvisible --pid "$app" --name '^Smeltwork' 2>/dev/null); do
-            [[ " ${windows[*]} " == *" $w "* ]] && continue
-            windows+=("$w")
-            xdotool windowfocus --sync "$w"
-            return 0
-        done
-        sleep 0.1
-    done
-    echo "A window of the program did not open." >&2
-    exit 1
-}
-
-# Waits for the top window to go and gives the focus back to the one below.
-closed() {
-    local gone=${windows[-1]} tries
-    unset 'windows[-1]'
-    for tries in $(seq 100); do
-        xdotool search --onlyvisible --pid "$app" --name '^Smeltwork' 2>/dev/null | grep -qx "$gone" || break
-        sleep 0.1
-    done
-    [ ${#windows[@]} -eq 0 ] || xdotool windowfocus --sync "${windows[-1]}"
-}
-
-key() { xdotool key --delay 40 "$@"; }
-click() { xdotool mousemove --window "${windows[-1]}" "$1" "$2" click 1; }
-
-# Saves the top window once it has finished painting: two captures in a row are the same.
+# Saves the top window as docs/screenshots/$1.png.
 shoot() {
-    local file="$shots/$1.png" tries
-    xdotool mousemove 0 0 # no hover highlight in the picture
-    for tries in $(seq 50); do
-        import -window "${windows[-1]}" "$work/a.png"
-        sleep 0.1
-        import -window "${windows[-1]}" "$work/b.png"
-        cmp -s "$work/a.png" "$work/b.png" && break
-    done
-    convert "$work/b.png" -strip "$file"
-    echo "$file"
+    capture "$shots/$1.png"
+    echo "$shots/$1.png"
 }
 
 opened

@@ -87,50 +87,9 @@ done
 data=$work/data
 mkdir -p "$data"
 cp examples/Smeltwork.dat examples/Smeltwork.hlp "$data/"
-windows=() # the program's windows, the one on top last
-
-# Waits for a new window of the program and gives it the focus (there is no window manager).
-opened() {
-    local w tries
-    for tries in $(seq 300); do
-        for w in $(xdotool search --onlyvisible --name '^Smeltwork' 2>/dev/null); do
-            [[ " ${windows[*]} " == *" $w "* ]] && continue
-            windows+=("$w")
-            sleep 0.5
-            xdotool windowfocus --sync "$w"
-            return 0
-        done
-        sleep 0.1
-    done
-    return 1
-}
-
-# Waits for the top window to go and gives the focus back to the one below.
-closed() {
-    local gone=${windows[-1]} tries
-    unset 'windows[-1]'
-    for tries in $(seq 100); do
-        xdotool search --onlyvisible --name '^Smeltwork' 2>/dev/null | grep -qx "$gone" || break
-        sleep 0.1
-    done
-    [ ${#windows[@]} -eq 0 ] || xdotool windowfocus --sync "${windows[-1]}"
-}
-
-key() { xdotool key --delay 60 "$@"; }
-click() { xdotool mousemove --window "${windows[-1]}" "$1" "$2" click 1; }
-
-# The top window once it has finished painting: two captures in a row are the same.
-capture() {
-    local tries
-    xdotool mousemove 0 0 # no hover highlight in the picture
-    for tries in $(seq 50); do
-        import -window "${windows[-1]}" "$work/a.png"
-        sleep 0.2
-        import -window "${windows[-1]}" "$work/b.png"
-        cmp -s "$work/a.png" "$work/b.png" && break
-    done
-    convert "$work/b.png" -strip "$1"
-}
+# The program's windows are found by their title.
+find_windows=(--name '^Smeltwork')
+source scripts/xwindows.sh
 
 # The pixels of the editor's status bar corner, where the indicators are, as a checksum.
 indicators() {
@@ -178,10 +137,16 @@ unchanged() {
     done
 }
 
+# Starts the program in the folder of the copy, as a user would from a console there.
+start() {
+    windows=()
+    remember
+    (cd "$data" && exec wine "$deploy/SmeltworkAdmin.exe") >>"$logs/SmeltworkAdmin.log" 2>&1 &
+    app=$!
+}
+
 key Num_Lock
-remember
-(cd "$data" && exec wine "$deploy/SmeltworkAdmin.exe") >"$logs/SmeltworkAdmin.log" 2>&1 &
-app=$!
+start
 if opened; then
     capture "$top/docs/screenshots/windows.png"
     pass "SmeltworkAdmin.exe shows its window on the examples: docs/screenshots/windows.png"
@@ -212,7 +177,7 @@ if [ ${#windows[@]} -eq 1 ]; then
     else
         fail "the body editor's lock indicators follow GetKeyState (see $logs/editor-caps-on.png)"
     fi
-    # Back to the editor's and help window's Escape: nothing changed.
+    # Escape closes the editor and the help window; nothing was changed.
     while [ ${#windows[@]} -gt 1 ]; do
         key Escape
         closed
@@ -234,10 +199,7 @@ unchanged "on closing" Smeltwork.dat Smeltwork.hlp
 
 # A logoff asks the windows whether the session may end (WM_QUERYENDSESSION); the program
 # closes its window and saves as if the user had closed it.
-windows=()
-remember
-(cd "$data" && exec wine "$deploy/SmeltworkAdmin.exe") >>"$logs/SmeltworkAdmin.log" 2>&1 &
-app=$!
+start
 if opened; then
     wineboot --end-session >"$logs/end-session.log" 2>&1 &
     endsession=$!
