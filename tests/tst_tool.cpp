@@ -74,6 +74,7 @@ class ToolTest : public QObject
 
     ScratchFolder folder;               // the tool's working folder
     std::unique_ptr<FolderLock> window; // on it, as a window holds it
+    QString host; // as locks name it: on Windows the computer name, not the DNS host name
     std::unique_ptr<QLockFile> runtime; // on folder/, as a window holds it there
 
 private Q_SLOTS:
@@ -110,7 +111,8 @@ private Q_SLOTS:
         // A window has the folder open; another one closed without taking its lock along.
         window = std::make_unique<FolderLock>();
         save("Smeltwork.dat", CraftingData());
-        QVERIFY(!window->heldElsewhere() && QDir().mkdir("stale"));
+        qint64 pid = 0;
+        QVERIFY(!window->heldElsewhere() && window->holder(&pid, &host) && QDir().mkdir("stale"));
 #ifdef Q_OS_UNIX // Windows has neither, and its links are shortcut files
         QVERIFY(mkfifo("fifo", 0600) == 0 && QFile::link("tiny.hlp", "link.hlp") &&
                 QFile::link("Smeltwork.dat", "dat-link"));
@@ -124,13 +126,13 @@ private Q_SLOTS:
 #else
         const QString outside = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 #endif
+        QVERIFY(QDir().mkpath(outside)); // as the first window that needs it makes it
         runtime = std::make_unique<QLockFile>(
             outside + "/smeltwork-" + folderKey(QFile::encodeName(QDir("folder").canonicalPath())) +
             ".lock");
         QVERIFY(runtime->tryLock(0));
-        folder.writeFile("stale/Smeltwork.dat.lock", "2147483647\nSmeltworkAdmin\n" +
-                                                         QSysInfo::machineHostName().toUtf8() +
-                                                         '\n');
+        folder.writeFile("stale/Smeltwork.dat.lock",
+                         "2147483647\nSmeltworkAdmin\n" + host.toUtf8() + '\n');
     }
 
     // Importing the export writes the same bytes.
@@ -326,7 +328,7 @@ private Q_SLOTS:
         // its other files are not, nor a folder whose lock names a program that is gone.
         const QString held = "%1: open in tst_tool (process " +
                              QString::number(QCoreApplication::applicationPid()) + " on host " +
-                             QSysInfo::machineHostName() + "); close it first, or pass --force";
+                             host + "); close it first, or pass --force";
         row("import clean.json Smeltwork.hlp", 2, held.arg("Smeltwork.hlp"));
         row("merge -o dat-link good.dat good.dat good.dat", 2, held.arg("dat-link"));
         row("import clean.json folder/Smeltwork.dat", 2, held.arg("folder/Smeltwork.dat"));
