@@ -48,10 +48,11 @@ qtsrc=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | h
 # Qt for Windows: shared libraries, release, with the third-party libraries kept in the
 # source tree (zlib, pcre2, freetype, harfbuzz, libpng, double-conversion) since the
 # sysroot has none of them. No tablet events: Debian's source leaves out the Wintab header
-# they need. The build machine's own libraries must stay out of sight:
-# no pkg-config, and the toolchain file keeps every search inside the MinGW sysroot.
+# they need. The build machine's own libraries must stay out of sight: no pkg-config, and
+# the toolchain file keeps every search inside the MinGW sysroot.
 if [ ! -f "$qt/.built-$host_qt_version" ]; then
-    echo "Building Qt $host_qt_version for Windows into $qt (once; about an hour on two cores)"
+    echo "Building Qt $host_qt_version for Windows into $qt (once; about 40 minutes on two" \
+        "cores; the log: $cache/qt-build.log)"
     # A build that stopped part way goes on where it stopped.
     rm -rf "$qt"
     nice -n 19 cmake -S "$qtsrc" -B "$cache/qt-build" -G Ninja \
@@ -77,7 +78,12 @@ if [ ! -f "$qt/.built-$host_qt_version" ]; then
         echo "Configuring Qt failed; the whole log: $cache/qt-configure.log" >&2
         exit 1
     }
-    nice -n 19 cmake --build "$cache/qt-build" --parallel 2
+    # GCC warns about every friend function Qt exports; the log keeps them out of sight.
+    nice -n 19 cmake --build "$cache/qt-build" --parallel 2 >"$cache/qt-build.log" 2>&1 || {
+        grep -B2 -A8 -E 'error|FAILED' "$cache/qt-build.log" | tail -n 60
+        echo "Building Qt failed; the whole log: $cache/qt-build.log" >&2
+        exit 1
+    }
     nice -n 19 cmake --install "$cache/qt-build" >/dev/null
     touch "$qt/.built-$host_qt_version"
     echo "Qt for Windows built in $(((SECONDS - start) / 60)) min"
@@ -102,7 +108,7 @@ nice -n 19 cmake --build "$build" --parallel 2
 deploy=$build/SmeltworkAdmin
 rm -rf "$deploy" "$build/SmeltworkAdmin.zip"
 mkdir -p "$deploy/platforms" "$deploy/styles"
-# Qt's build settings put every program at the top of the build folder, beside its DLLs.
+# On Windows qt_standard_project_setup() puts every program at the top of the build folder.
 cp "$build/SmeltworkAdmin.exe" "$build/smeltwork-tool.exe" "$deploy/"
 cp "$qt"/bin/Qt6{Core,Gui,Widgets}.dll "$deploy/"
 cp "$qt/plugins/platforms/qwindows.dll" "$deploy/platforms/"
