@@ -3,9 +3,9 @@
 # window (tst_rules, tst_files, tst_tool) with Qt's offscreen platform, then the program
 # itself in a private Xvfb on a copy of the example data. Its main window is saved as
 # docs/screenshots/windows.png; the body editor's lock indicators must follow Caps Lock and
-# Num Lock (GetKeyState); Escape closes every window, and the files written on closing
-# must be the very bytes read. One PASS or FAIL line per step; the exit status is 1 when
-# any step failed.
+# Num Lock (GetKeyState); Escape closes every window, and so does a logoff, and the files
+# written on closing must be the very bytes read. One PASS or FAIL line per step; the exit
+# status is 1 when any step failed.
 # Usage: scripts/windows/test.sh
 set -uo pipefail
 cd "$(dirname "$0")/../.."
