@@ -1,12 +1,15 @@
 #include "app/adminwindow.h"
 
 #include "app/findwindow.h"
+#include "app/namecombo.h"
 #include "app/reqrow.h"
+#include "data/find.h"
 #include "data/folderlock.h"
 #include "dialogs/dialogkit.h"
 #include "dialogs/fileboxes.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/problemswindow.h"
+#include "dialogs/wholetext.h"
 #include "help/helpwindow.h"
 #include "platform/processhooks.h"
 #include "resources/appicon.h"
@@ -18,48 +21,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
-#include <QStringListModel>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
 
 namespace {
-
-QComboBox *makeCombo(QWidget *parent, const char *name)
-{
-    auto *combo = makeNamed<QComboBox>(parent, name);
-    combo->setEditable(false);
-    // The entries are plain texts: a string list model takes a whole list in one reset,
-    // where the default model makes an item object for each of up to 65,535 entries.
-    combo->setModel(new QStringListModel(combo));
-    // Lists can hold 65,535 entries: never measure them all, neither to size the box nor
-    // to lay out its popup.
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(12);
-    if (auto *view = qobject_cast<QListView *>(combo->view()))
-        view->setUniformItemSizes(true);
-    return combo;
-}
-
-// Replaces every entry of a combo box made by makeCombo() at once; the first entry, if
-// any, becomes the current one.
-void setEntries(QComboBox *combo, const QStringList &entries)
-{
-    if (auto *model = qobject_cast<QStringListModel *>(combo->model())) {
-        model->setStringList(entries);
-        return;
-    }
-    combo->clear();
-    combo->addItems(entries);
-}
 
 // Fusion, except that a combo box drops its list below itself instead of laying it over
 // the box: for the overlay Qt measures every entry each time the list opens, to make it as
@@ -93,50 +66,32 @@ void addSortedRows(QTreeWidget *list, const QList<QTreeWidgetItem *> &rows)
 class ColumnWidths
 {
 public:
-    explicit ColumnWidths(const QTreeWidget *list) : m_metrics(list->font()) { m_latin.fill(-1); }
+    explicit ColumnWidths(const QTreeWidget *list)
+        : m_name(list->font()), m_multiplier(list->font())
+    {}
 
     void add(const Req &req)
     {
-        m_name = std::max(m_name, width(req.name));
-        m_multiplier = std::max(m_multiplier, width(req.multiplier));
+        m_name.add(req.name);
+        m_multiplier.add(req.multiplier);
     }
 
-    // Makes both columns as wide as their widest text, and their header.
+    // Makes both columns as wide as their widest text and its margins, and their header; the
+    // first column also holds the space of the tree's root decoration.
     void apply(QTreeWidget *list) const
     {
-        const int padding =
-            2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
-        // The first column also holds the space of the tree's root decoration.
+        const int margins = textMargins(list);
         const int indent = list->rootIsDecorated() ? list->indentation() : 0;
         QHeaderView *header = list->header();
-        header->resizeSection(
-            NameColumn, std::max(header->sectionSizeHint(NameColumn), m_name + padding + indent));
+        header->resizeSection(NameColumn, std::max(header->sectionSizeHint(NameColumn),
+                                                   m_name.width() + margins + indent));
         header->resizeSection(MultiplierColumn, std::max(header->sectionSizeHint(MultiplierColumn),
-                                                         m_multiplier + padding));
+                                                         m_multiplier.width() + margins));
     }
 
 private:
-    // Laying a text out costs far more than adding up its characters' advances, which for
-    // Latin-1 text is never less than the laid-out width (kerning and ligatures only take
-    // width away). Any other text is laid out.
-    int width(const QString &text)
-    {
-        int sum = 0;
-        for (const QChar c : text) {
-            if (c.unicode() >= 0x100)
-                return m_metrics.horizontalAdvance(text);
-            int &advance = m_latin[c.unicode()];
-            if (advance < 0)
-                advance = m_metrics.horizontalAdvance(c);
-            sum += advance;
-        }
-        return sum;
-    }
-
-    QFontMetrics m_metrics;
-    std::array<int, 0x100> m_latin;
-    int m_name = 0;
-    int m_multiplier = 0;
+    WidestText m_name;
+    WidestText m_multiplier;
 };
 
 } // namespace
@@ -185,6 +140,14 @@ void SmeltworkAdminDialogBase::buildWidgets()
 
     ProcGroupLabel->setBuddy(ProcGroupList);
     ProcessLabel->setBuddy(ProcessList);
+    // The labels take the room their texts need, the same for both so that the boxes line
+    // up; the boxes take the rest.
+    const int labels =
+        std::max(ProcGroupLabel->sizeHint().width(), ProcessLabel->sizeHint().width());
+    for (QLabel *label : {ProcGroupLabel, ProcessLabel}) {
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        label->setMinimumWidth(labels);
+    }
 }
 
 QHBoxLayout *SmeltworkAdminDialogBase::buildListRow(QLabel *&label, const char *labelName,
@@ -194,7 +157,8 @@ QHBoxLayout *SmeltworkAdminDialogBase::buildListRow(QLabel *&label, const char *
 {
     auto *row = makeLayout<QHBoxLayout>(6, 0);
     label = makeLabel(this, labelName, text);
-    combo = makeCombo(this, comboName);
+    combo = new NameCombo(this);
+    combo->setObjectName(QString::fromLatin1(comboName));
     combo->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     sort = makeButton(this, sortName, tr("Sort"));
     sort->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -215,6 +179,7 @@ QTreeWidget *SmeltworkAdminDialogBase::makeRequirementList(QWidget *page, const 
     // Switching sorting on made the header clickable again; a click would re-sort the rows
     // by another column.
     list->header()->setSectionsClickable(false);
+    showCutTextsAsTips(list);
     return list;
 }
 
@@ -244,9 +209,9 @@ void SmeltworkAdminDialogBase::buildActionBox()
 {
     ActionBoxLayout = makeTitledRow(this, "ActionBox", tr("Actions"), ActionBox);
 
-    ActionList = makeCombo(ActionBox, "ActionList");
+    ActionList = makeNamed<QComboBox>(ActionBox, "ActionList");
     ActionList->addItems({tr("Add"), tr("Delete"), tr("Edit")});
-    TypeList = makeCombo(ActionBox, "TypeList");
+    TypeList = makeNamed<QComboBox>(ActionBox, "TypeList");
     TypeList->addItems({tr("Process Group"), tr("Process"), tr("Item/Tool"), tr("Skill")});
     ActionBtn = makeButton(ActionBox, "ActionBtn", tr("Add"));
     ActionBtn->setDefault(true);
@@ -345,7 +310,7 @@ void SmeltworkAdminDialogBase::fillGroupNames()
     names.reserve(groups.size());
     for (const ProcGroup &group : std::as_const(groups))
         names.append(group.name);
-    setEntries(ProcGroupList, names);
+    static_cast<NameCombo *>(ProcGroupList)->setEntries(names);
 }
 
 void SmeltworkAdminDialogBase::fillProcessList()
@@ -358,7 +323,7 @@ void SmeltworkAdminDialogBase::fillProcessList()
         for (const Proc &proc : procs)
             names.append(proc.name);
     }
-    setEntries(ProcessList, names);
+    static_cast<NameCombo *>(ProcessList)->setEntries(names);
     SortProcBtn->setEnabled(names.size() > 1);
     fillReqLists();
 }

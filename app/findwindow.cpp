@@ -2,6 +2,7 @@
 
 #include "data/find.h"
 #include "dialogs/dialogkit.h"
+#include "dialogs/wholetext.h"
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>
@@ -123,8 +124,9 @@ void SmeltworkFindWindow::buildWidgets()
     MatchList->setModel(m_model);
     MatchList->setRootIsDecorated(false);
     MatchList->setUniformRowHeights(true);
-    // A long path keeps its group and its record in view.
+    // A long path keeps its group and its record in view, and shows whole as a tool tip.
     MatchList->setTextElideMode(Qt::ElideMiddle);
+    showCutTextsAsTips(MatchList);
     MatchList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MatchList->setSelectionMode(QAbstractItemView::SingleSelection);
     MatchList->setSelectionBehavior(QAbstractItemView::SelectRows);

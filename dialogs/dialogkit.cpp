@@ -5,12 +5,14 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSpacerItem>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -106,6 +108,27 @@ class SmeltworkKeys
     Q_DECLARE_TR_FUNCTIONS(SmeltworkKeys)
 };
 
+// Lets a window's tool tip show over the window's own background, not over a widget that
+// has no tip of its own and passes the question on: a list's row or a button says nothing
+// about the window's keys.
+class BackgroundTip : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::ToolTip &&
+            window->childAt(static_cast<QHelpEvent *>(event)->pos())) {
+            QToolTip::hideText();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::function<void()> &redo,
@@ -140,6 +163,7 @@ void addWindowKeys(QWidget *window, const QList<WindowKey> &keys)
                      QKeySequence::listToString(key.keys, QKeySequence::NativeText);
     }
     window->setToolTip(lines.join(u'\n'));
+    window->installEventFilter(new BackgroundTip(window));
 }
 
 void placeBeside(QWidget *window, const QWidget *anchor)

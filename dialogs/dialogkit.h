@@ -83,8 +83,9 @@ QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::func
 QList<QKeySequence> findKeys();
 QList<QKeySequence> problemsKeys();
 // Makes `keys` answer while `window` is the active window, and lists them as its tool tip,
-// one line each: "Redo: Ctrl+Shift+Z; Ctrl+Y". None holds Alt, so none can take the place
-// of a label's or a button's mnemonic.
+// one line each: "Redo: Ctrl+Shift+Z; Ctrl+Y", which shows over the window's own background
+// only, not over a widget in it. None holds Alt, so none can take the place of a label's or
+// a button's mnemonic.
 void addWindowKeys(QWidget *window, const QList<WindowKey> &keys);
 
 // Moves `window`, not yet shown, beside `anchor` so that it leaves it in view: to its right,

@@ -6,6 +6,7 @@
 #include "dialogs/fileboxes.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/problemswindow.h"
+#include "dialogs/wholetext.h"
 #include "help/editor.h"
 #include "help/topicdialog.h"
 #include "platform/processhooks.h"
@@ -122,6 +123,7 @@ void SmeltworkHelpDialog::buildTopicList()
     HeaderList->setSelectionMode(QAbstractItemView::SingleSelection);
     // Asks for the width of its columns, so both stay in view when the window has room.
     HeaderList->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    showCutTextsAsTips(HeaderList);
     TopicColumnLayout->addWidget(HeaderList);
 }
 

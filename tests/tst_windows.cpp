@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QPaintEngine>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -199,6 +200,42 @@ QString shape(const SmeltworkHelpDialog &window, const QTreeWidgetItem *parent =
     return parts.join(u' ');
 }
 
+// The texts a widget draws, as it paints them: one cut ends in "\u2026".
+class DrawnTexts : public QPaintDevice
+{
+public:
+    QString of(QWidget *widget)
+    {
+        m_engine.texts.clear();
+        widget->render(this);
+        return m_engine.texts.join('|');
+    }
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        return m == PdmDevicePixelRatioScaled ? int(devicePixelRatioFScale())
+               : m == PdmDevicePixelRatio     ? 1
+                                              : 4000;
+    }
+
+private:
+    struct Engine : QPaintEngine
+    {
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF &, const QTextItem &item) override { texts << item.text(); }
+        Type type() const override { return User; }
+        QStringList texts;
+    };
+    mutable Engine m_engine;
+};
+
 constexpr int Waits = 0, Shows = 1, Aborts = 2; // how the buffered run ends
 
 #ifdef Q_OS_UNIX
@@ -238,13 +275,11 @@ private Q_SLOTS:
     }
 
     // Tab round the window (SkillsList sits on the hidden page), then the mnemonics of the
-    // labels and tabs: where the focus is after each key, and the page shown. Both requirement
-    // columns are as wide as their widest text, wherever it stands in the list.
+    // labels and tabs: where the focus is after each key, and the page shown.
     void adminWindowKeysAndColumns()
     {
-        QList<Req> reqs(150, item("Short", "1", 1));
-        reqs[120] = item("A requirement with a much longer name than all the others", "0.125", 2);
-        Session s(encodeWithQDataStream({{"G", {proc("P", reqs), proc("Q")}}, {"H", {}}}));
+        Session s(
+            encodeWithQDataStream({{"G", {proc("P", {item("a", "1", 1)}), proc("Q")}}, {"H", {}}}));
         AdminWindow &w = *s.window;
         QVERIFY(s.active);
         const auto decorations = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -263,13 +298,48 @@ private Q_SLOTS:
              (QString("Tab ").repeated(11) + "Alt+P Alt+G Alt+K Alt+I").split(' '))
             run(&w, key), visited << where();
         QCOMPARE(visited, testDataLines("admin-tab-order.txt"));
-        const QFontMetrics metrics(w.ItemsList->font());
-        QVERIFY(w.ItemsList->columnWidth(0) > metrics.horizontalAdvance(reqs[120].name));
-        QVERIFY(w.ItemsList->columnWidth(1) > metrics.horizontalAdvance("Multiplier"));
         QHeaderView *header = w.ItemsList->header(); // a click on "Multiplier" sorts nothing
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
         QCOMPARE(header->sortIndicatorSection(), 0);
+    }
+
+    // No name or multiplier is cut at its column's width, wherever it stands in its list.
+    void namesAreWhole_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QFile example(SMELT_EXAMPLES "/Smeltwork.dat");
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        QTest::newRow("the example") << example.readAll();
+        QTest::newRow("outside Latin-1") << encodeWithQDataStream(
+            {{"G",
+              {proc("P", {item("Жар ☆ 😀", "½", 1), item("ﬁligree Äxte", "٣", 2),
+                          skill("مطرقة", "0.5"), skill("Ωmega", "1")})}}});
+        QList<Req> many(150, item("Short", "1", 1));
+        many[120] = item(qPrintable(QString(90, 'W')), "0.0000001", 3);
+        QTest::newRow("wider than the window, far down")
+            << encodeWithQDataStream({{"G", {proc("P", many)}}});
+    }
+
+    void namesAreWhole()
+    {
+        QFETCH(QByteArray, bytes);
+        Session s(bytes);
+        QVERIFY(s.active);
+        AdminWindow &w = *s.window;
+        DrawnTexts drawn;
+        for (int g = 0; g < w.data().size(); ++g)
+            for (int p = 0; p < w.data()[g].procs.size(); ++p) {
+                w.showRecord({g, p});
+                for (QTreeWidget *list : {w.ItemsList, w.SkillsList}) {
+                    w.ReqControl->setCurrentWidget(list->parentWidget());
+                    for (int row = 0; row < list->topLevelItemCount(); row += 10) {
+                        list->scrollToItem(list->topLevelItem(row), QTreeWidget::PositionAtTop);
+                        const QString texts = drawn.of(list);
+                        QVERIFY2(!texts.contains(u'\u2026') && !texts.isEmpty(), qPrintable(texts));
+                    }
+                }
+            }
     }
 
     // A data file, keys in the window -> the lists; an empty level empties those below it.
