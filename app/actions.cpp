@@ -19,12 +19,9 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
-
-// Entries of ActionList and TypeList, by position.
-enum Action { AddAction, DeleteAction, EditAction, ActionCount };
-enum Kind { GroupKind, ProcessKind, ItemKind, SkillKind, KindCount };
 
 ProcFields fieldsOf(const SmeltworkProcDialog &dialog)
 {
@@ -56,23 +53,51 @@ bool confirmed(QWidget *parent, const QString &question)
 
 void SmeltworkAdminDialogBase::doAction()
 {
-    using Self = SmeltworkAdminDialogBase;
-    using Run = void (*)(Self &);
-    static const Run actions[ActionCount][KindCount] = {
-        {[](Self &w) { w.addGroup(); }, [](Self &w) { w.addProc(); },
-         [](Self &w) { w.addReq(false); }, [](Self &w) { w.addReq(true); }},
-        {[](Self &w) { w.deleteGroup(); }, [](Self &w) { w.deleteProc(); },
-         [](Self &w) { w.deleteReq(false); }, [](Self &w) { w.deleteReq(true); }},
-        {[](Self &w) { w.editGroupAction(); }, [](Self &w) { w.editProcAction(); },
-         [](Self &w) { w.editReqAction(false); }, [](Self &w) { w.editReqAction(true); }},
-    };
     const int kind = TypeList->currentIndex();
-    if (currentAction >= 0 && currentAction < ActionCount && kind >= 0 && kind < KindCount)
-        return actions[currentAction][kind](*this);
+    if (currentAction >= 0 && currentAction < ActionCount && kind >= 0 && kind < KindCount) {
+        act(currentAction, kind);
+        return;
+    }
     // A fault of the program, not of the user: reported as a fixed text.
     SmeltworkMessageBox::warning(this, QStringLiteral("An unknown error occured.\n"
                                                       "Unable to determin type of action to "
                                                       "perform."));
+}
+
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::act(int action, int kind)
+{
+    using Self = SmeltworkAdminDialogBase;
+    using Run = Touched (*)(Self &);
+    static const Run actions[ActionCount][KindCount] = {
+        {[](Self &w) { return w.addGroup(); }, [](Self &w) { return w.addProc(); },
+         [](Self &w) { return w.addReq(false); }, [](Self &w) { return w.addReq(true); }},
+        {[](Self &w) { return w.deleteGroup(); }, [](Self &w) { return w.deleteProc(); },
+         [](Self &w) { return w.deleteReq(false); }, [](Self &w) { return w.deleteReq(true); }},
+        {[](Self &w) { return w.editGroupAction(); }, [](Self &w) { return w.editProcAction(); },
+         [](Self &w) { return w.editReqAction(false); },
+         [](Self &w) { return w.editReqAction(true); }},
+    };
+    return actions[action][kind](*this);
+}
+
+void SmeltworkAdminDialogBase::actDirectly(int action, int kind)
+{
+    // The action box agrees with the last action, whichever way it was asked for.
+    ActionList->setCurrentIndex(action);
+    selectAction(action);
+    TypeList->setCurrentIndex(kind);
+    auto *list = kind >= ItemKind ? static_cast<QTreeWidget *>(listOf(kind)) : nullptr;
+    const int row = list ? list->indexOfTopLevelItem(list->currentItem()) : -1;
+    const Touched touched = act(action, kind);
+    if (!touched)
+        return;
+    // The refill of the action showed the first entry; the user goes on where they were. A
+    // requirement deleted leaves its place on screen to the row after it, of the same kind.
+    if (list && action == DeleteAction)
+        list->setCurrentItem(list->topLevelItem(std::min(row, list->topLevelItemCount() - 1)));
+    else
+        showRecord(*touched);
+    listOf(kind)->setFocus();
 }
 
 bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const RecordPath &place)
@@ -94,92 +119,99 @@ bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const RecordPath &p
     return true;
 }
 
-template <typename Rule> void SmeltworkAdminDialogBase::apply(const RecordPath &place, Rule &&rule)
+template <typename Rule> bool SmeltworkAdminDialogBase::apply(const RecordPath &place, Rule &&rule)
 {
     // The lists were checked before the dialog ran; a record gone meanwhile is no news.
-    if (m_document.edit(place, std::forward<Rule>(rule)) == EditResult::ListFull)
+    const EditResult result = m_document.edit(place, std::forward<Rule>(rule));
+    if (result == EditResult::ListFull)
         refusedAsFull(MaxListSize, place);
+    return result == EditResult::Done;
 }
 
-void SmeltworkAdminDialogBase::addGroup()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::addGroup()
 {
     const RecordPath place{int(groups.size())};
     if (refusedAsFull(groups.size(), place))
-        return;
+        return {};
     SmeltworkProcDialog dialog(GroupKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
-        return;
+        return {};
     const ProcGroup group = newGroup(dialog.NameEdit->text());
-    apply(place, [&group](CraftingData &d) { return appendGroup(d, group); });
+    const bool added = apply(place, [&group](CraftingData &d) { return appendGroup(d, group); });
     fillGroupList();
+    return added ? Touched(place) : Touched();
 }
 
-void SmeltworkAdminDialogBase::deleteGroup()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::deleteGroup()
 {
     const int g = currentGroup();
     if (g < 0)
-        return;
+        return {};
     const QString question =
         tr("Really delete process group \"%1\" and all of it's processes and items/tools/skills?")
             .arg(ProcGroupList->currentText());
     if (!confirmed(this, question))
-        return;
-    apply({g}, [g](CraftingData &d) { return removeRecord(d, {g}); });
+        return {};
+    const bool removed = apply({g}, [g](CraftingData &d) { return removeRecord(d, {g}); });
     fillGroupList();
+    return removed ? Touched({g}) : Touched();
 }
 
-void SmeltworkAdminDialogBase::editGroupAction()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::editGroupAction()
 {
     const int g = currentGroup();
     if (g < 0)
-        return;
+        return {};
     SmeltworkProcDialog dialog(GroupKind, this, nullptr, true, smeltworkWindowFlags());
     dialog.NameEdit->setText(groups.at(g).name);
     if (!dialog.exec())
-        return;
+        return {};
     const QString name = dialog.NameEdit->text();
     m_document.edit({g}, [g, &name](CraftingData &d) { editGroup(d[g], name); });
     fillGroupList();
+    return RecordPath{g};
 }
 
-void SmeltworkAdminDialogBase::addProc()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::addProc()
 {
     const int g = currentGroup();
     if (g < 0) {
         SmeltworkMessageBox::warning(this, tr("There is no process group to add the process to.\n"
                                               "Add a process group first."));
-        return;
+        return {};
     }
     const RecordPath place{g, int(groups.at(g).procs.size())};
     if (refusedAsFull(groups.at(g).procs.size(), place))
-        return;
+        return {};
     SmeltworkProcDialog dialog(ProcessKind, this, nullptr, true, smeltworkWindowFlags());
     if (!dialog.exec())
-        return;
+        return {};
     const Proc proc = newProc(fieldsOf(dialog));
-    apply(place, [g, &proc](CraftingData &d) { return appendProc(d, g, proc); });
+    const bool added = apply(place, [g, &proc](CraftingData &d) { return appendProc(d, g, proc); });
     fillProcessList();
+    return added ? Touched(place) : Touched();
 }
 
-void SmeltworkAdminDialogBase::deleteProc()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::deleteProc()
 {
     const int p = currentProc();
     if (p < 0)
-        return;
+        return {};
     const QString question = tr("Really delete process \"%1\" and all of it's items/tools/skills?")
                                  .arg(ProcessList->currentText());
     if (!confirmed(this, question))
-        return;
+        return {};
     const RecordPath path{currentGroup(), p};
-    apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
+    const bool removed = apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
     fillProcessList();
+    return removed ? Touched(path) : Touched();
 }
 
-void SmeltworkAdminDialogBase::editProcAction()
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::editProcAction()
 {
     const int p = currentProc();
     if (p < 0)
-        return;
+        return {};
     const int g = currentGroup();
     const Proc &shown = groups.at(g).procs.at(p);
     SmeltworkProcDialog dialog(ProcessKind, this, nullptr, true, smeltworkWindowFlags());
@@ -189,13 +221,14 @@ void SmeltworkAdminDialogBase::editProcAction()
     if (isSpecial(shown))
         dialog.setSpecial(true);
     if (!dialog.exec())
-        return;
+        return {};
     const ProcFields fields = fieldsOf(dialog);
     m_document.edit({g, p}, [g, p, &fields](CraftingData &d) { editProc(d[g].procs[p], fields); });
     fillProcessList();
+    return RecordPath{g, p};
 }
 
-void SmeltworkAdminDialogBase::addReq(bool skill)
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::addReq(bool skill)
 {
     const int p = currentProc();
     if (p < 0) {
@@ -203,43 +236,46 @@ void SmeltworkAdminDialogBase::addReq(bool skill)
             this, skill ? tr("There is no process to add the skill to.\nAdd a process first.")
                         : tr("There is no process to add the item/tool to.\n"
                              "Add a process first."));
-        return;
+        return {};
     }
     const int g = currentGroup();
     const qsizetype size = groups.at(g).procs.at(p).reqs.size();
     const RecordPath place{g, p, int(size)};
     if (refusedAsFull(size, place))
-        return;
+        return {};
     SmeltworkReqDialog dialog(this, nullptr, true, smeltworkWindowFlags());
     if (skill)
         switchOffId(dialog);
     if (!dialog.exec())
-        return;
+        return {};
     const Req req = newReq(fieldsOf(dialog), skill);
-    apply(place, [g, p, &req](CraftingData &d) { return appendReq(d, g, p, req); });
+    const bool added =
+        apply(place, [g, p, &req](CraftingData &d) { return appendReq(d, g, p, req); });
     fillReqLists();
+    return added ? Touched(place) : Touched();
 }
 
-void SmeltworkAdminDialogBase::deleteReq(bool skill)
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::deleteReq(bool skill)
 {
     const int k = currentReq(skill);
     if (k < 0)
-        return;
+        return {};
     const QString name = (skill ? SkillsList : ItemsList)->currentItem()->text(NameColumn);
     const QString question = skill ? tr("Really delete skill \"%1\"?").arg(name)
                                    : tr("Really delete item/tool \"%1\"?").arg(name);
     if (!confirmed(this, question))
-        return;
+        return {};
     const RecordPath path{currentGroup(), currentProc(), k};
-    apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
+    const bool removed = apply(path, [path](CraftingData &d) { return removeRecord(d, path); });
     fillReqLists();
+    return removed ? Touched(path) : Touched();
 }
 
-void SmeltworkAdminDialogBase::editReqAction(bool skill)
+SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::editReqAction(bool skill)
 {
     const int k = currentReq(skill);
     if (k < 0)
-        return;
+        return {};
     const int g = currentGroup();
     const int p = currentProc();
     const Req &shown = groups.at(g).procs.at(p).reqs.at(k);
@@ -254,7 +290,7 @@ void SmeltworkAdminDialogBase::editReqAction(bool skill)
     else
         dialog.ZorvexEdit->setText(idText(shown.id));
     if (!dialog.exec())
-        return;
+        return {};
     const ReqFields fields = fieldsOf(dialog);
     // An item renumbered in the game is renumbered everywhere at once, when the user wants.
     const Req old = shown;
@@ -276,6 +312,7 @@ void SmeltworkAdminDialogBase::editReqAction(bool skill)
         editReq(d[g].procs[p].reqs[k], fields);
     });
     fillReqLists();
+    return RecordPath{g, p, k};
 }
 
 int SmeltworkAdminDialogBase::currentReq(bool skill) const

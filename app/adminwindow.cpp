@@ -112,6 +112,7 @@ SmeltworkAdminDialogBase::SmeltworkAdminDialogBase(QWidget *parent, const char *
     buildWidgets();
     connectSignals();
     addShortcuts();
+    addRecordKeys();
     ProcGroupList->setFocus();
     fillGroupList();
     SmeltworkAdminDialogBase::selectAction(0);
@@ -267,6 +268,16 @@ void SmeltworkAdminDialogBase::addShortcuts()
                                [this] { showChange(m_document.redo()); }, [this] { saveData(); }));
 }
 
+void SmeltworkAdminDialogBase::addRecordKeys()
+{
+    // Insert on a requirement list adds to the tab's kind, whatever row is current.
+    for (int kind = GroupKind; kind < KindCount; ++kind)
+        addRecordActions(
+            listOf(kind), [this, kind] { actDirectly(AddAction, kind); },
+            [this, kind] { actDirectly(EditAction, kind); },
+            [this, kind] { actDirectly(DeleteAction, kind); });
+}
+
 void SmeltworkAdminDialogBase::loadData()
 {
     SmeltworkFileBoxes::load(this, m_document, [](const FileReport &report) {
@@ -389,7 +400,7 @@ void SmeltworkAdminDialogBase::showFind()
     if (!m_find) {
         m_find = new SmeltworkFindWindow(this);
         placeBeside(m_find, this);
-        connect(m_find, &SmeltworkFindWindow::showRequested, this, &Self::showRecord);
+        connect(m_find, &SmeltworkFindWindow::showRequested, this, &Self::showFound);
         connect(&m_document, &DocumentBase::changed, m_find, [this] { m_find->setTree(groups); });
     }
     m_find->show();
@@ -414,6 +425,28 @@ void SmeltworkAdminDialogBase::showProblems()
     m_problems->show();
     m_problems->raise();
     m_problems->activateWindow();
+}
+
+void SmeltworkAdminDialogBase::showFound(const RecordPath &path)
+{
+    showRecord(path);
+    // Ready to act on what was found: the action box names its kind, and its list has the
+    // focus in this window, which takes over from the find window.
+    const RecordsAt at = recordsAt(groups, path);
+    if (!at.group)
+        return;
+    const int kind = at.req    ? (at.req->type == 0 ? ItemKind : SkillKind)
+                     : at.proc ? ProcessKind
+                               : GroupKind;
+    TypeList->setCurrentIndex(kind);
+    activateWindow();
+    listOf(kind)->setFocus();
+}
+
+QWidget *SmeltworkAdminDialogBase::listOf(int kind) const
+{
+    QWidget *const lists[KindCount] = {ProcGroupList, ProcessList, ItemsList, SkillsList};
+    return lists[kind];
 }
 
 void SmeltworkAdminDialogBase::selectProcGrp(int)

@@ -64,6 +64,10 @@ protected:
     // process where they still exist.
     void followDisk();
 
+    // Entries of ActionList and TypeList, by position.
+    enum ActionEntry { AddAction, DeleteAction, EditAction, ActionCount };
+    enum KindEntry { GroupKind, ProcessKind, ItemKind, SkillKind, KindCount };
+
     QVBoxLayout *MainLayout;
     QHBoxLayout *ButtonRowLayout;
     QHBoxLayout *GroupRowLayout;
@@ -103,6 +107,7 @@ private:
     void buildActionBox();
     void connectSignals();
     void addShortcuts();
+    void addRecordKeys();
     QTreeWidget *makeRequirementList(QWidget *page, const char *name);
     QTreeWidget *addRequirementPage(QWidget *&page, const char *pageName, QVBoxLayout *&layout,
                                     const char *listName, const QString &label);
@@ -111,21 +116,32 @@ private:
                               QComboBox *&combo, const char *comboName, QPushButton *&sort,
                               const char *sortName);
 
-    // The actions behind doAction(), one per record kind (actions.cpp).
-    void addGroup();
-    void deleteGroup();
-    void editGroupAction();
-    void addProc();
-    void deleteProc();
-    void editProcAction();
-    void addReq(bool skill);
-    void deleteReq(bool skill);
-    void editReqAction(bool skill);
+    // The actions behind doAction(), one per record kind (actions.cpp). Each returns where it
+    // changed the tree, or nothing when the user changed their mind or there was nothing to
+    // act on.
+    using Touched = std::optional<RecordPath>;
+    Touched act(int action, int kind);
+    Touched addGroup();
+    Touched deleteGroup();
+    Touched editGroupAction();
+    Touched addProc();
+    Touched deleteProc();
+    Touched editProcAction();
+    Touched addReq(bool skill);
+    Touched deleteReq(bool skill);
+    Touched editReqAction(bool skill);
     int currentReq(bool skill) const;
+    // Runs an action from a key, a double-click or a context menu on a list: the action box
+    // shows it as if chosen there, and the record it touched is current and has the focus.
+    void actDirectly(int action, int kind);
+    // The list that shows records of `kind`.
+    QWidget *listOf(int kind) const;
+    void showFound(const RecordPath &path);
     // Says that the list a record would be added to at `place` is full, when it is.
     bool refusedAsFull(qsizetype size, const RecordPath &place);
-    // Changes the tree at `place` by `rule` (actions.cpp), and says so when its list was full.
-    template <typename Rule> void apply(const RecordPath &place, Rule &&rule);
+    // Changes the tree at `place` by `rule` (actions.cpp), and says so when its list was full;
+    // whether the rule was carried out.
+    template <typename Rule> bool apply(const RecordPath &place, Rule &&rule);
     void showChange(const std::optional<RecordPath> &place);
     void fillGroupNames();
     void selectReqRow(int k);

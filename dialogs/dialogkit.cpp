@@ -1,5 +1,8 @@
 #include "dialogs/dialogkit.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFrame>
@@ -129,6 +132,17 @@ protected:
     }
 };
 
+// Where the keyboard's context menu of `list` opens: at its current row, or over the box.
+QPoint menuPlace(QWidget *list)
+{
+    if (auto *view = qobject_cast<QAbstractItemView *>(list)) {
+        const QRect row = view->visualRect(view->currentIndex());
+        if (row.isValid())
+            return view->viewport()->mapTo(list, row.bottomLeft());
+    }
+    return list->rect().bottomLeft();
+}
+
 } // namespace
 
 QList<WindowKey> documentKeys(const std::function<void()> &undo, const std::function<void()> &redo,
@@ -164,6 +178,35 @@ void addWindowKeys(QWidget *window, const QList<WindowKey> &keys)
     }
     window->setToolTip(lines.join(u'\n'));
     window->installEventFilter(new BackgroundTip(window));
+}
+
+void addRecordActions(QWidget *list, const std::function<void()> &add,
+                      const std::function<void()> &edit, const std::function<void()> &remove)
+{
+    const QList<WindowKey> actions{
+        {SmeltworkKeys::tr("&Add..."), {QKeySequence(Qt::Key_Insert)}, add},
+        {SmeltworkKeys::tr("&Edit..."), {QKeySequence(Qt::Key_F2)}, edit},
+        {SmeltworkKeys::tr("&Delete..."), {QKeySequence(Qt::Key_Delete)}, remove}};
+    for (const WindowKey &action : actions) {
+        auto *made = new QAction(action.name, list);
+        made->setShortcuts(action.keys);
+        made->setShortcutContext(Qt::WidgetShortcut);
+        made->setShortcutVisibleInContextMenu(true);
+        QObject::connect(made, &QAction::triggered, list, action.run);
+        list->addAction(made);
+    }
+    // Qt opens the menu of the actions for the right mouse button and the Menu key;
+    // Shift+F10, the other key for it, asks as the Menu key does.
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), list);
+    menuKey->setContext(Qt::WidgetShortcut);
+    QObject::connect(menuKey, &QShortcut::activated, list, [list] {
+        const QPoint at = menuPlace(list);
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, at, list->mapToGlobal(at));
+        QCoreApplication::sendEvent(list, &event);
+    });
+    if (auto *view = qobject_cast<QAbstractItemView *>(list))
+        QObject::connect(view, &QAbstractItemView::doubleClicked, list, edit);
 }
 
 void placeBeside(QWidget *window, const QWidget *anchor)

@@ -88,6 +88,13 @@ QList<QKeySequence> problemsKeys();
 // a button's mnemonic.
 void addWindowKeys(QWidget *window, const QList<WindowKey> &keys);
 
+// Gives `list` (an item view or a combo box) the actions on its records: Add (Insert), Edit
+// (F2, and on an item view a double-click on a row) and Delete (Delete), each while the list
+// has the focus, and a context menu (the right mouse button, the Menu key, Shift+F10) that
+// offers them with their keys. No key holds Alt.
+void addRecordActions(QWidget *list, const std::function<void()> &add,
+                      const std::function<void()> &edit, const std::function<void()> &remove);
+
 // Moves `window`, not yet shown, beside `anchor` so that it leaves it in view: to its right,
 // else to its left; where neither side has room, as far right as the screen allows.
 void placeBeside(QWidget *window, const QWidget *anchor);

@@ -216,6 +216,33 @@ void SmeltworkHelpDialog::addShortcuts()
                       documentKeys([this] { showChange(m_document.undo()); },
                                    [this] { showChange(m_document.redo()); },
                                    [this] { saveHelpFile(); }));
+    // The keys and the context menu of the list run the buttons' slots; then the topic they
+    // touched (the new one, or the one after a deleted one) is current, and the list keeps
+    // the focus.
+    const auto showTopic = [this](int index) {
+        if (QTreeWidgetItem *item = itemOfTopic(std::min(index, int(topics.size()) - 1)))
+            HeaderList->setCurrentItem(item);
+        HeaderList->setFocus();
+    };
+    addRecordActions(
+        HeaderList,
+        [this, showTopic] {
+            const qsizetype before = topics.size();
+            addTopic();
+            if (topics.size() > before)
+                showTopic(int(before));
+        },
+        [this] {
+            editTopic();
+            HeaderList->setFocus();
+        },
+        [this, showTopic] {
+            const int index = selectedTopic();
+            const qsizetype before = topics.size();
+            deleteTopic();
+            if (topics.size() < before)
+                showTopic(index);
+        });
 }
 
 void SmeltworkHelpDialog::loadHelpFile()

@@ -158,6 +158,7 @@ struct ActionCase
     int action, kind;
     QString steps; // in the dialog that opens, see run()
     QStringList answers, boxes, opened, trace;
+    QString key, after; // a direct action: its key, and shown(), the focus and the action box
 };
 
 QByteArray helpFile(const HelpTopics &topics)
@@ -396,9 +397,54 @@ private Q_SLOTS:
             const QString dialog = kind <= Process ? "SmeltworkProcDialog" : "SmeltworkReqDialog";
             const QStringList opened = *steps ? QStringList{dialog} : QStringList();
             const QStringList lines = QString(trace).split('|', Qt::SkipEmptyParts);
-            QTest::newRow(name) << ActionCase{start, change,  path,  action, kind,
-                                              steps, answers, boxes, opened, lines};
+            QTest::newRow(name) << ActionCase{start,   change, path,   action, kind, steps,
+                                              answers, boxes,  opened, lines,  {},   {}};
         };
+        // A key on the list of `kind` (a double-click, the context menu) -> as above, and then
+        // where the window stands, its focus and the action box.
+        const auto direct = [](const char *name, int kind, const char *path, const char *key,
+                               const char *steps, const Change &change, const char *after,
+                               const QStringList &answers = {}, const QStringList &boxes = {}) {
+            QStringList opened;
+            if (QString(key).startsWith("Shift+F10"))
+                opened << "QMenu &Add...=Ins &Edit...=F2 &Delete...=Del";
+            if (*steps)
+                opened << (kind <= Process ? "SmeltworkProcDialog" : "SmeltworkReqDialog");
+            QTest::newRow(name) << ActionCase{forge(), change, path,   Add, kind, steps,
+                                              answers, boxes,  opened, {},  key,  after};
+        };
+        direct(
+            "F2 on an item/tool row", Item, "Ores/Ingot/Hammer", "F2", "End 's Return",
+            [](T d) { d[0].procs[0].reqs[0].name = "Hammers"; },
+            "Ores/Ingot/items:Hammers ItemsList Edit/Item/Tool");
+        direct(
+            "double-click on a skill row", Skill, "Ores/Ingot/Mining", "dclick", "End 's Return",
+            [](T d) { d[0].procs[0].reqs[3].name = "Minings"; },
+            "Ores/Ingot/skills:Minings SkillsList Edit/Skill");
+        direct("Delete on a skill row, Yes: the next row", Skill, "Ores/Ingot/Mining", "Delete", "",
+               [](T d) { d[0].procs[0].reqs.removeAt(3); },
+               "Ores/Ingot/skills:Smithing SkillsList Delete/Skill", {"Yes"},
+               {"Really delete skill \"Mining\"?"});
+        direct(
+            "Insert on the skills tab", Skill, "Wood/Plank", "Insert", "'Carving Alt+M '1.5 Return",
+            [](T d) { d[1].procs[1].reqs << skill("Carving", "1.5"); },
+            "Wood/Plank/skills:Carving SkillsList Add/Skill");
+        direct(
+            "F2 on the group box", Group, "Wood", "F2", "End 's OkBtn",
+            [](T d) { d[1].name = "Woods"; }, "Woods/Bar/items: ProcGroupList Edit/Process Group");
+        direct(
+            "Insert on the group box", Group, "Wood", "Insert", "'Clay Return",
+            [](T d) {
+                d << ProcGroup{"Clay", {}};
+            },
+            "Clay//items: ProcGroupList Add/Process Group");
+        direct("Delete on the process box, Yes", Process, "Wood/Plank", "Delete", "",
+               [](T d) { d[1].procs.removeAt(1); }, "Wood/Bar/items: ProcessList Delete/Process",
+               {"Yes"}, {"Really delete process \"Plank\" and all of it's items/tools/skills?"});
+        direct(
+            "Shift+F10 on the process box, Edit", Process, "Wood/Plank", "Shift+F10 > E",
+            "End 's Return", [](T d) { d[1].procs[1].name = "Planks"; },
+            "Wood/Planks/items: ProcessList Edit/Process");
         row("add group", Add, Group, "", "'Aardvark Return", [](T d) {
             d << ProcGroup{"Aardvark", {}};
         });
@@ -466,7 +512,10 @@ private Q_SLOTS:
         AdminWindow &w = *s.window;
         QVERIFY(s.active);
         select(w, c.path, c.kind);
-        if (c.action <= Edit) {
+        QWidget *const lists[] = {w.ProcGroupList, w.ProcessList, w.ItemsList, w.SkillsList};
+        if (!c.key.isEmpty()) {
+            lists[c.kind]->setFocus();
+        } else if (c.action <= Edit) {
             choose(w.ActionList, c.action);
             choose(w.TypeList, c.kind);
         } else if (c.action == Unknown) {
@@ -476,8 +525,13 @@ private Q_SLOTS:
                               : c.action == SortProcesses ? w.SortProcBtn
                                                           : w.ActionBtn;
         TraceCapture trace;
-        QCOMPARE(run(&w, button->objectName() + " > " + c.steps), c.opened);
+        QCOMPARE(run(&w, (c.key.isEmpty() ? button->objectName() : c.key) + " > " + c.steps),
+                 c.opened);
         QCOMPARE(trace.lines("D: "), c.trace);
+        if (!c.key.isEmpty())
+            QCOMPARE(shown(w) + ' ' + w.focusWidget()->objectName() + ' ' +
+                         w.ActionList->currentText() + '/' + w.TypeList->currentText(),
+                     c.after);
         QCOMPARE(s.boxes.shown(), c.boxes);
         CraftingData expected = c.start;
         if (c.change)
@@ -719,10 +773,11 @@ private Q_SLOTS:
         QVERIFY(stayed && !guarded);
     }
 
-    // Ctrl+F finds; Down and Return show the match chosen, the window stays until Escape. A group
-    // deleted through the real box (no script), the groups sorted, undone twice, redone, undone
-    // and redone by keys: the close saves the tree without the group, in its loaded order.
-    // Neither finding nor undoing prints anything.
+    // Ctrl+F finds; Down and Return show the match chosen, ready to act on: its kind in the
+    // action box and its list focused; the find window stays until Escape. The requirement found
+    // deleted by the action button through the real box (no script), the groups sorted, undone
+    // twice, redone, undone and redone by keys: the close saves the tree without it. Neither
+    // finding nor undoing prints anything.
     void findAndUndoByKeys()
     {
         ScratchFolder folder;
@@ -741,31 +796,35 @@ private Q_SLOTS:
                      second.siblingAtColumn(1).data().toString() + '|' +
                      second.siblingAtColumn(2).data().toString(),
                  QStringLiteral("3 matches: Ores \u203a Ingot \u203a Smithing|2|Skill"));
+        const auto landed = [&w] {
+            static_cast<void>(QTest::qWaitFor([&w] { return w.isActiveWindow(); }));
+            return shown(w) + ' ' + w.TypeList->currentText() + ' ' +
+                   QApplication::focusWidget()->objectName();
+        };
         run(find, "Down Return"); // from the first match, with the cursor in the line
-        QCOMPARE(shown(w), QStringLiteral("Ores/Ingot/skills:Smithing"));
+        QCOMPARE(landed(), QStringLiteral("Ores/Ingot/skills:Smithing Skill SkillsList"));
         run(find, "Ctrl+A 'glue Return");
-        QCOMPARE(find->CountLabel->text() + ": " + shown(w),
-                 QStringLiteral("1 match: Wood/Plank/items:Glue"));
-        QVERIFY(find->isVisible() && find->FindEdit->hasFocus());
+        QCOMPARE(find->CountLabel->text() + ": " + landed(),
+                 QStringLiteral("1 match: Wood/Plank/items:Glue Item/Tool ItemsList"));
+        QVERIFY(find->isVisible());
         run(find, "Escape");
         QTRY_VERIFY(!find->isVisible());
         QCOMPARE(trace.lines("D: "), QStringList());
 
-        choose(w.ProcGroupList, 1);
         choose(w.ActionList, Delete);
         QCOMPARE(run(&w, "ActionBtn > Alt+Y"),
-                 QStringList{"QMessageBox SmeltworkAdmin: Really delete process group \"Wood\" and "
-                             "all of it's processes and items/tools/skills? [&Yes &No]"});
+                 QStringList{"QMessageBox SmeltworkAdmin: Really delete item/tool \"Glue\"? "
+                             "[&Yes &No]"});
         run(&w, "SortGrpBtn");
         const int sortLines = trace.lines("D: ").size();
         run(&w, "Ctrl+Z Ctrl+Z");
         QCOMPARE(w.data(), forge());
-        QCOMPARE(shown(w), QStringLiteral("Wood/Bar/items:"));
+        QCOMPARE(shown(w), QStringLiteral("Wood/Plank/items:Glue"));
         run(&w, "Ctrl+Shift+Z Ctrl+Z Ctrl+Y");
         CraftingData expected = forge();
-        expected.removeAt(1);
+        expected[1].procs[1].reqs.clear();
         QCOMPARE(w.data(), expected);
-        QCOMPARE(w.ProcGroupList->currentText(), QStringLiteral("Empty"));
+        QCOMPARE(shown(w), QStringLiteral("Wood/Plank/items:"));
         QCOMPARE(trace.lines("D: ").size(), sortLines);
         run(&w, "Alt+P"); // the mnemonics still answer
         QTRY_COMPARE(QApplication::focusWidget(), w.ProcessList);
@@ -840,13 +899,29 @@ private Q_SLOTS:
             "1 2 3 HLP_ /  / SmeltworkTopicDialog / ");
         row("add: typing extends the prefix, Return accepts", three, "",
             "AddBtn > '7 Tab 'Intro Return", added7, "1 2 3 HLP_7 /  / SmeltworkTopicDialog / ");
-        row("edit keeps the item current", three, "2", "EditBtn > End '.5 Tab Ctrl+A 'Renamed Ok",
-            renamed, "1(2.5*) 3 /  / SmeltworkTopicDialog / Editing Topic: #1|Topic selected: #1");
+        const char *renaming = "End '.5 Tab Ctrl+A 'Renamed Ok";
+        const char *edited =
+            "1(2.5*) 3 /  / SmeltworkTopicDialog / Editing Topic: #1|Topic selected: #1";
+        for (const char *way : {"EditBtn", "F2", "dclick"})
+            QTest::newRow(qPrintable(QString("edit keeps the item current, ") + way))
+                << three << "2" << QString(way) + " > " + renaming << QStringList() << renamed
+                << QString(edited);
         const char *deleting = "Really delete help topic \"Topic 1\" (1)? / ";
         row("delete, Yes", three, "1", "DelBtn", same.mid(1),
             qPrintable(QString("2 3 / ") + deleting + " / Deleting Topic: #0"), {"Yes"});
         row("delete, No", three, "1", "DelBtn", same,
             qPrintable(QString("1* 2 3 / ") + deleting + " / Deleting Topic: #0"), {"No"});
+        // The keys, and the context menu, leave the topic they touched current.
+        row("Delete, Yes: the next topic", three, "1", "Delete", same.mid(1),
+            qPrintable(QString("2* 3 / ") + deleting + " / Deleting Topic: #0|Topic selected: #0"),
+            {"Yes"});
+        row("Insert adds", three, "", "Insert > Alt+O", added,
+            "1 2 3 HLP_* /  / SmeltworkTopicDialog / Topic selected: #3");
+        row("Shift+F10, Delete", three, "1", "Shift+F10 > D", same.mid(1),
+            qPrintable(QString("2* 3 / ") + deleting +
+                       "QMenu &Add...=Ins &Edit...=F2 &Delete...=Del / Deleting Topic: "
+                       "#0|Topic selected: #0"),
+            {"Yes"});
         // Return only breaks the line: were it to end the editor, Close would keep the change.
         row("editor, Save", three, "2", "EditorBtn > 'new Shift+Home BoldBtn Return SaveBtn", bold,
             "1 2* 3 /  / SmeltworkEditor / Editing Body: #1");
@@ -884,8 +959,12 @@ private Q_SLOTS:
               "expected");
         QTEST(window.helpTopics(), "topics");
         // The view shows the body selected before, rendered, until a topic is selected anew.
+        const QStringList chosen = printed.filter("Topic selected: #");
+        const QString body = chosen.isEmpty()
+                                 ? (selected.isEmpty() ? "" : "Body of " + selected)
+                                 : window.helpTopics()[chosen.last().section('#', 1).toInt()].body;
         QCOMPARE(window.BodyView->toPlainText().section('\n', 0, 0),
-                 selected.isEmpty() ? "" : "Body of " + selected);
+                 QString(body).remove(QRegularExpression("<[^>]*>|\r")).section('\n', 0, 0));
     }
 
     // A run of the help window from the administration window: the lines it prints (all, or

@@ -4,6 +4,8 @@
 #include "dialogs/messagebox.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -158,7 +160,12 @@ void act(QWidget *window, const QString &steps)
                 QTest::keyClicks(focus, step.mid(1));
             else if (step == u"close")
                 window->close();
-            else if (button)
+            else if (auto *view = qobject_cast<QAbstractItemView *>(focus);
+                     view && step == u"dclick") {
+                const QPoint at = view->visualRect(view->currentIndex()).center();
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at); // as a user does
+                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+            } else if (button)
                 QTest::mouseClick(button, Qt::LeftButton);
             else if (key.toCombined() != 0 && key.key() != Qt::Key_unknown)
                 QTest::keyClick(focus, key.key(), key.keyboardModifiers());
@@ -182,7 +189,8 @@ QStringList run(QWidget *window, const QString &steps)
     QObject alive; // ends the polling on return
     std::function<void()> poll = [&] {
         QTimer::singleShot(10, &alive, poll); // a timer of its own for each nested event loop
-        QWidget *modal = QApplication::activeModalWidget();
+        QWidget *modal = QApplication::activePopupWidget();
+        modal = modal ? modal : QApplication::activeModalWidget();
         if (!modal || modal == window)
             return;
         if (modal != current) {
@@ -204,6 +212,8 @@ QStringList run(QWidget *window, const QString &steps)
                 buttons << button->text();
             name += ' ' + box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + ']';
         }
+        for (const QAction *action : modal->actions())
+            name += ' ' + action->text() + '=' + action->shortcut().toString();
         opened.append(name);
         act(modal, stages.value(seen.size()));
     };

@@ -67,13 +67,14 @@ private:
 };
 
 // Plays `steps` as a user would. Stages are separated by " > ": the first in `window`, each
-// later one in the next modal window, once it is active (shortcuts reach the active window
-// only). Steps are separated by blanks: 'text types, "close" closes the window as its title
-// bar's button does, a button is named by its object name or text without '&', anything else
-// is a key for the focus widget ("Alt+O"); "*3" repeats a step. A modal window left open is
-// closed, so a broken test fails instead of hanging. Returns the modal windows that opened, by
-// class, a message box with caption, text and buttons: "QMessageBox SmeltworkAdmin: Really?
-// [&Yes &No]".
+// later one in the next modal window or menu, once it is active (shortcuts reach the active
+// window only). Steps are separated by blanks: 'text types, "close" closes the window as its
+// title bar's button does, "dclick" double-clicks the current row of the focus widget, a
+// button is named by its object name or text without '&', anything else is a key for the focus
+// widget ("Alt+O"); "*3" repeats a step. A modal window left open is closed, so a broken test
+// fails instead of hanging. Returns the modal windows that opened, by class, a message box
+// with caption, text and buttons: "QMessageBox SmeltworkAdmin: Really? [&Yes &No]", a menu
+// with its entries and keys: "QMenu &Edit...=F2".
 QStringList run(QWidget *window, const QString &steps);
 
 // A file of tests/data/, and its lines.
