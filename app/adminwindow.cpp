@@ -501,25 +501,46 @@ int refuseSecondWindow(const FolderLock &lock)
     return 1;
 }
 
+namespace {
+
+// Goes on closing the windows once `dialog` has been left.
+void closeAfter(QDialog *dialog)
+{
+    QObject::connect(
+        dialog, &QDialog::finished, qApp, [] { QTimer::singleShot(0, qApp, &closeOpenWindows); },
+        Qt::SingleShotConnection);
+}
+
+} // namespace
+
 void closeOpenWindows()
 {
+    // A request that comes while a window asks its question (the body editor, about typed
+    // text) is the one being answered: asking again would stack a second question.
+    static bool closing = false;
+    if (closing)
+        return;
+    closing = true;
+    const auto done = qScopeGuard([] { closing = false; });
     // Each window taken off the top uncovers the one below; a window that would not close
     // must not keep this going for ever.
     for (int left = 32; left > 0; --left) {
         QWidget *window = QApplication::activeModalWidget();
         if (!window)
             return;
+        auto *dialog = qobject_cast<QDialog *>(window);
         // A box about changes that could be lost waits for the user's answer; the windows
         // below it close after that.
-        if (SmeltworkMessageBox::mustAnswer(window)) {
-            QObject::connect(
-                qobject_cast<QDialog *>(window), &QDialog::finished, qApp,
-                [] { QTimer::singleShot(0, qApp, &closeOpenWindows); }, Qt::SingleShotConnection);
-            return;
-        }
-        if (auto *dialog = qobject_cast<QDialog *>(window))
-            dialog->reject();
-        else
+        if (dialog && SmeltworkMessageBox::mustAnswer(window))
+            return closeAfter(dialog);
+        if (!dialog) {
             window->close();
+            continue;
+        }
+        dialog->reject();
+        // The user chose to keep editing: the program ends once they leave the window, by
+        // saving or by giving the text up.
+        if (dialog->isVisible())
+            return closeAfter(dialog);
     }
 }

@@ -14,14 +14,17 @@ constexpr char MustAnswer[] = "smeltworkMustAnswer";
 using Button = SmeltworkMessageBox::Button;
 
 // The buttons in the order they are offered.
-constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry,    SmeltworkMessageBox::SaveAs,
-                                 SmeltworkMessageBox::Discard,  SmeltworkMessageBox::LoadTheirs,
-                                 SmeltworkMessageBox::KeepMine, SmeltworkMessageBox::Yes,
-                                 SmeltworkMessageBox::No,       SmeltworkMessageBox::Ok};
+constexpr Button AllButtons[] = {SmeltworkMessageBox::Retry,      SmeltworkMessageBox::SaveAs,
+                                 SmeltworkMessageBox::Discard,    SmeltworkMessageBox::DiscardText,
+                                 SmeltworkMessageBox::LoadTheirs, SmeltworkMessageBox::KeepMine,
+                                 SmeltworkMessageBox::Yes,        SmeltworkMessageBox::No,
+                                 SmeltworkMessageBox::Ok,         SmeltworkMessageBox::KeepEditing};
 
 // What Escape or the title bar's close button answers.
 Button escapeAnswer(SmeltworkMessageBox::Buttons buttons)
 {
+    if (buttons & SmeltworkMessageBox::KeepEditing)
+        return SmeltworkMessageBox::KeepEditing;
     if (buttons & SmeltworkMessageBox::No)
         return SmeltworkMessageBox::No;
     Button last = SmeltworkMessageBox::NoButton;
@@ -52,6 +55,10 @@ QAbstractButton *addButton(QMessageBox &box, Button button)
         return box.addButton(SmeltworkMessageBox::tr("&Load theirs"), QMessageBox::AcceptRole);
     case SmeltworkMessageBox::KeepMine:
         return box.addButton(SmeltworkMessageBox::tr("&Keep mine"), QMessageBox::RejectRole);
+    case SmeltworkMessageBox::DiscardText:
+        return box.addButton(SmeltworkMessageBox::tr("&Discard"), QMessageBox::DestructiveRole);
+    case SmeltworkMessageBox::KeepEditing:
+        return box.addButton(SmeltworkMessageBox::tr("&Keep editing"), QMessageBox::RejectRole);
     case SmeltworkMessageBox::NoButton:
         break;
     }
@@ -116,7 +123,7 @@ SmeltworkMessageBox::Button SmeltworkMessageBox::show(QWidget *parent, const Sho
     QMessageBox dialog(iconOf(box.icon), tr("SmeltworkAdmin"), box.text, QMessageBox::NoButton,
                        parent && parent->isVisible() ? parent : nullptr);
     dialog.setInformativeText(box.informative);
-    dialog.setProperty(MustAnswer, bool(box.buttons & Discard));
+    dialog.setProperty(MustAnswer, bool(box.buttons & (Discard | DiscardText)));
     QHash<QAbstractButton *, Button> answers;
     for (Button button : AllButtons) {
         if (!(box.buttons & button))

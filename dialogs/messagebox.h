@@ -26,6 +26,9 @@ public:
         Discard = 0x20,    // "&Discard changes"
         LoadTheirs = 0x40, // "&Load theirs"
         KeepMine = 0x80,   // "&Keep mine"
+        // A question about typed text that has not been kept anywhere yet.
+        DiscardText = 0x100, // "&Discard"
+        KeepEditing = 0x200, // "&Keep editing", also what Escape answers
     };
     Q_DECLARE_FLAGS(Buttons, Button)
 
@@ -42,7 +45,7 @@ public:
     };
 
     // The box's answer is the button pressed; a box closed by Escape or its title bar answers
-    // No where it has No, else its only or last button.
+    // Keep editing or No where it has them, else its only or last button.
     static Button warning(QWidget *parent, const QString &text, Buttons buttons = Ok,
                           Button defaultButton = NoButton, const QString &informative = {});
     static Button question(QWidget *parent, const QString &text,
@@ -51,7 +54,7 @@ public:
     static void information(QWidget *parent, const QString &text, const QString &informative = {});
 
     // Whether `window` is a box that only the user may answer: one that offers to discard
-    // changes, which a request to end the program must neither answer nor close.
+    // changes or typed text, which a request to end the program must neither answer nor close.
     static bool mustAnswer(const QWidget *window);
 
     // For tests. While a script is set, no box opens: the script is given each box, with the

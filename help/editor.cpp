@@ -1,6 +1,7 @@
 #include "help/editor.h"
 
 #include "dialogs/dialogkit.h"
+#include "dialogs/messagebox.h"
 #include "help/tooltiprelay.h"
 #include "platform/lockkeys.h"
 #include "resources/appicon.h"
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -21,6 +23,7 @@ SmeltworkEditor::SmeltworkEditor(QWidget *parent, const char *name, bool modal, 
 
     const ToolButtons tools = buildWidgets();
     connectSignals(tools);
+    addKeys(tools);
     BodyEdit->setFocus();
     BodyEdit->setCursorPosition(0, 0);
 }
@@ -45,7 +48,8 @@ SmeltworkEditor::ToolButtons SmeltworkEditor::buildWidgets()
 }
 
 QPushButton *SmeltworkEditor::makeToolButton(const char *name, ToolPicture picture,
-                                             const QString &tip, const QString &longText)
+                                             const QString &tip, const QString &longText,
+                                             const QList<QKeySequence> &keys)
 {
     auto *button = makeNamed<QPushButton>(this, name);
     const QPixmap pixmap = toolPixmap(picture);
@@ -55,32 +59,41 @@ QPushButton *SmeltworkEditor::makeToolButton(const char *name, ToolPicture pictu
     button->setDefault(false);
     // Clicking a tool leaves the focus, and the marked text, in the body.
     button->setFocusPolicy(Qt::TabFocus);
-    m_relay->add(button, tip, longText);
+    m_relay->add(button,
+                 tip + QStringLiteral(" (%1)").arg(
+                           QKeySequence::listToString(keys, QKeySequence::NativeText)),
+                 longText);
     ToolRowLayout->addWidget(button, 0);
     return button;
 }
 
 SmeltworkEditor::ToolButtons SmeltworkEditor::buildToolRow()
 {
+    // Each tip names the button's key: Escape, the four of the window (addKeys()) and the
+    // body's own (first) keys for undo and redo.
+    const auto keys = [](QKeyCombination key) { return QList<QKeySequence>{key}; };
     CloseBtn = makeToolButton("CloseBtn", ToolPicture::Close, tr("Close"),
-                              tr("Exit editor without saving changes"));
+                              tr("Exit editor without saving changes"), keys(Qt::Key_Escape));
     ToolRowLayout->addSpacing(6);
     SaveBtn = makeToolButton("SaveBtn", ToolPicture::Save, tr("Save"),
-                             tr("Exit editor and save changes"));
+                             tr("Exit editor and save changes"), keys(Qt::CTRL | Qt::Key_S));
     ToolRowLayout->addSpacing(6);
     QPushButton *bold = makeToolButton("BoldBtn", ToolPicture::Bold, tr("Bold"),
-                                       tr("Insert 'bold' tags around marked text or at cursor"));
-    QPushButton *underline =
-        makeToolButton("ULineBtn", ToolPicture::Underline, tr("Underlined"),
-                       tr("Insert 'underlined' tags around marked text or at cursor"));
-    QPushButton *italic =
-        makeToolButton("ItalicBtn", ToolPicture::Italic, tr("Italic"),
-                       tr("Insert 'italic' tags around marked text or at cursor"));
+                                       tr("Insert 'bold' tags around marked text or at cursor"),
+                                       keys(Qt::CTRL | Qt::Key_B));
+    QPushButton *underline = makeToolButton(
+        "ULineBtn", ToolPicture::Underline, tr("Underlined"),
+        tr("Insert 'underlined' tags around marked text or at cursor"), keys(Qt::CTRL | Qt::Key_U));
+    QPushButton *italic = makeToolButton("ItalicBtn", ToolPicture::Italic, tr("Italic"),
+                                         tr("Insert 'italic' tags around marked text or at cursor"),
+                                         keys(Qt::CTRL | Qt::Key_I));
     ToolRowLayout->addSpacing(6);
-    QPushButton *undo = makeToolButton("UndoBtn", ToolPicture::Undo, tr("Undo"),
-                                       tr("Undo the last change you did"));
+    QPushButton *undo =
+        makeToolButton("UndoBtn", ToolPicture::Undo, tr("Undo"), tr("Undo the last change you did"),
+                       {QKeySequence(QKeySequence::Undo)});
     QPushButton *redo =
-        makeToolButton("RedoBtn", ToolPicture::Redo, tr("Redo"), tr("Redo the last undo you did"));
+        makeToolButton("RedoBtn", ToolPicture::Redo, tr("Redo"), tr("Redo the last undo you did"),
+                       {QKeySequence(QKeySequence::Redo)});
     ToolRowLayout->addStretch();
     return {bold, underline, italic, undo, redo};
 }
@@ -113,6 +126,53 @@ void SmeltworkEditor::connectSignals(const ToolButtons &tools)
     connect(m_relay, &ToolTipRelay::showTip, StatusBar,
             [this](const QString &text) { StatusBar->showMessage(text); });
     connect(m_relay, &ToolTipRelay::removeTip, StatusBar, &QStatusBar::clearMessage);
+}
+
+void SmeltworkEditor::addKeys(const ToolButtons &tools)
+{
+    // Each key clicks its button, so that it does what the button does.
+    const std::pair<QKeyCombination, QPushButton *> keys[] = {
+        {Qt::CTRL | Qt::Key_S, SaveBtn},
+        {Qt::CTRL | Qt::Key_B, tools.bold},
+        {Qt::CTRL | Qt::Key_U, tools.underline},
+        {Qt::CTRL | Qt::Key_I, tools.italic}};
+    for (const auto &[key, button] : keys) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+        m_ownKeys.append(QKeySequence(key));
+    }
+    // The body would take Ctrl+U for itself: it deletes the line on some desktops.
+    BodyEdit->installEventFilter(this);
+}
+
+bool SmeltworkEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == BodyEdit && event->type() == QEvent::ShortcutOverride &&
+        m_ownKeys.contains(QKeySequence(static_cast<QKeyEvent *>(event)->keyCombination()))) {
+        event->ignore();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SmeltworkEditor::showEvent(QShowEvent *event)
+{
+    // Not when the window system shows it again, after it was minimised, say.
+    if (!event->spontaneous())
+        m_opened = BodyEdit->text();
+    QDialog::showEvent(event);
+}
+
+void SmeltworkEditor::reject()
+{
+    // Only the user gives up what they typed. Text typed and then undone is no change.
+    if (isVisible() && BodyEdit->text() != m_opened &&
+        SmeltworkMessageBox::question(
+            this, tr("Discard the changes to this body?"),
+            SmeltworkMessageBox::DiscardText | SmeltworkMessageBox::KeepEditing,
+            SmeltworkMessageBox::KeepEditing) != SmeltworkMessageBox::DiscardText)
+        return;
+    QDialog::reject();
 }
 
 void SmeltworkEditor::keyReleaseEvent(QKeyEvent *event)

@@ -773,6 +773,30 @@ private Q_SLOTS:
         QVERIFY(stayed && !guarded);
     }
 
+    // An end request over the body editor with typed text asks its question; Keep editing
+    // leaves the editor up, and the windows below close once it is left.
+    void anEndRequestAsksTheBodyEditor()
+    {
+        QDialog below;
+        below.setModal(true);
+        BoxScript boxes({"KeepEditing"});
+        bool stayed = false, guarded = false;
+        QTimer::singleShot(0, &below, [&] {
+            SmeltworkEditor editor(&below, nullptr, true, smeltworkWindowFlags());
+            QTimer::singleShot(0, &editor, [&] {
+                QTest::keyClicks(editor.BodyEdit, "typed");
+                closeOpenWindows();
+                stayed = editor.isVisible() && below.isVisible();
+                editor.accept();
+            });
+            editor.exec();
+        });
+        QTimer::singleShot(10000, &below, [&] { guarded = true, below.reject(); });
+        below.exec();
+        QVERIFY(stayed && !guarded);
+        QCOMPARE(boxes.shown(), QStringList{"Discard the changes to this body?"});
+    }
+
     // Ctrl+F finds; Down and Return show the match chosen, ready to act on: its kind in the
     // action box and its list focused; the find window stays until Escape. The requirement found
     // deleted by the action button through the real box (no script), the groups sorted, undone
@@ -925,7 +949,19 @@ private Q_SLOTS:
         // Return only breaks the line: were it to end the editor, Close would keep the change.
         row("editor, Save", three, "2", "EditorBtn > 'new Shift+Home BoldBtn Return SaveBtn", bold,
             "1 2* 3 /  / SmeltworkEditor / Editing Body: #1");
-        row("editor, Close", three, "2", "EditorBtn > 'new Return CloseBtn", same,
+        // Typed text goes only when the user says so; Ctrl+S saves as Save does.
+        const char *discard = "Discard the changes to this body?";
+        row("editor, Close: Discard", three, "2", "EditorBtn > 'new Return CloseBtn", same,
+            qPrintable(QString("1 2* 3 / %1 / SmeltworkEditor / Editing Body: #1").arg(discard)),
+            {"DiscardText"});
+        HelpTopics kept = same;
+        kept[1].body = "new<i>Body</i> of 2";
+        row("editor, Escape and the close button: Keep editing, Ctrl+S", three, "2",
+            "EditorBtn > 'new Escape close Ctrl+S", kept,
+            qPrintable(QString("1 2* 3 / %1|%1 / SmeltworkEditor / Editing Body: #1").arg(discard)),
+            {"KeepEditing", "KeepEditing"});
+        row("editor, typed and taken back: the close button asks nothing", three, "2",
+            "EditorBtn > 'x BackSpace close", same,
             "1 2* 3 /  / SmeltworkEditor / Editing Body: #1");
         row("nothing selected", three, "", "EditBtn DelBtn EditorBtn", same, "1 2 3 /  /  / ");
         // What the user did not touch keeps its bytes: a null header, CR LF line ends.
@@ -1026,6 +1062,7 @@ private Q_SLOTS:
         row("abc", "Right BoldBtn", "a<b></b>|bc");
         row("one two three", "Right*4 Shift+Right*3 BoldBtn", "one <b>two</b>| three");
         row("xy", "Shift+Right ULineBtn Shift+Right ItalicBtn", "<u>x</u><i>y</i>|");
+        row("xy", "Shift+Right Ctrl+U Shift+Right Ctrl+I Ctrl+B", "<u>x</u><i>y</i><b></b>|");
         row("a\u00A0b", "End BoldBtn", "a\u00A0b<b></b>|"); // a no-break space stays one
         // Line 1 column 2 to line 3 column 4: the cursor column counts both tags, 4 + 3 + 4.
         const char *lines = "zero\nline one\nline two\nline three";

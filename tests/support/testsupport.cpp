@@ -92,10 +92,16 @@ BoxScript::BoxScript(const QStringList &answers,
     : m_script(new Script)
 {
     static const QHash<QString, SmeltworkMessageBox::Button> buttons{
-        {"Ok", SmeltworkMessageBox::Ok},         {"Yes", SmeltworkMessageBox::Yes},
-        {"No", SmeltworkMessageBox::No},         {"Retry", SmeltworkMessageBox::Retry},
-        {"SaveAs", SmeltworkMessageBox::SaveAs}, {"Discard", SmeltworkMessageBox::Discard},
-        {"LoadTheirs", SmeltworkMessageBox::LoadTheirs}, {"KeepMine", SmeltworkMessageBox::KeepMine}};
+        {"Ok", SmeltworkMessageBox::Ok},
+        {"Yes", SmeltworkMessageBox::Yes},
+        {"No", SmeltworkMessageBox::No},
+        {"Retry", SmeltworkMessageBox::Retry},
+        {"SaveAs", SmeltworkMessageBox::SaveAs},
+        {"Discard", SmeltworkMessageBox::Discard},
+        {"LoadTheirs", SmeltworkMessageBox::LoadTheirs},
+        {"KeepMine", SmeltworkMessageBox::KeepMine},
+        {"DiscardText", SmeltworkMessageBox::DiscardText},
+        {"KeepEditing", SmeltworkMessageBox::KeepEditing}};
     for (const QString &answer : answers) {
         if (!buttons.contains(answer))
             qFatal("BoxScript: no button \"%s\"", qPrintable(answer));
@@ -199,8 +205,9 @@ QStringList run(QWidget *window, const QString &steps)
         }
         if (++polls > 500) { // 5 s: whatever opened it waits in vain
             qWarning("Left open, closed: %s", modal->metaObject()->className());
+            // done(), not reject(): a window that asks before it closes would ask again.
             auto *dialog = qobject_cast<QDialog *>(modal);
-            return dialog ? dialog->reject() : void(modal->close());
+            return dialog ? dialog->done(QDialog::Rejected) : void(modal->close());
         }
         if (seen.contains(modal) || !modal->isActiveWindow())
             return;

@@ -47,9 +47,9 @@ private:
 };
 
 // Answers the program's message boxes while it lives: none opens, each takes the next answer
-// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard", "LoadTheirs", "KeepMine"; then its Escape
-// answer) and is noted in
-// shown(), and as "I: text" in a TraceCapture, as its text and " | " informative text if any.
+// ("Yes", "No", "Ok", "Retry", "SaveAs", "Discard", "LoadTheirs", "KeepMine", "DiscardText",
+// "KeepEditing"; then its Escape answer) and is noted in shown(), and as "I: text" in a
+// TraceCapture, as its text and " | " informative text if any.
 class BoxScript
 {
 public:
