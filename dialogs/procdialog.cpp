@@ -1,6 +1,7 @@
 #include "dialogs/procdialog.h"
 
 #include "dialogs/dialogkit.h"
+#include "resources/appicon.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -35,6 +36,7 @@ SmeltworkProcDialog::SmeltworkProcDialog(int kind, QWidget *parent, const char *
     : QDialog(parent, fl)
 {
     setUpDialog(this, modal, name, "SmeltworkProcDialog", 240, 80, tr("SmeltworkAdmin"));
+    setWindowIcon(noIcon());
 
     buildWidgets(kind == ProcessKind);
     connectSignals();

@@ -39,7 +39,7 @@ SmeltworkEditor::ToolButtons SmeltworkEditor::buildWidgets()
     EditorLayout->addLayout(ToolRowLayout);
 
     BodyEdit = new SmeltworkTagEdit(this, "BodyEdit");
-    BodyEdit->setContentsMargins(2, 2, 2, 2);
+    BodyEdit->setFrameMargin(2);
     BodyEdit->document()->setDocumentMargin(2);
     EditorLayout->addWidget(BodyEdit);
 

@@ -35,6 +35,8 @@ public:
     void insertAt(const QString &text, int line, int col, bool mark = false);
     // Inserts at the cursor as typing would, replacing the marked text.
     void insert(const QString &text);
+    // Room kept free between the frame and the text area, on every side.
+    void setFrameMargin(int margin) { setViewportMargins(margin, margin, margin, margin); }
 
 Q_SIGNALS:
     void returnPressed();
