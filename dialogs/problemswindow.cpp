@@ -2,6 +2,7 @@
 
 #include "data/find.h"
 #include "dialogs/dialogkit.h"
+#include "dialogs/wholetext.h"
 
 #include <QAbstractListModel>
 #include <QHeaderView>
@@ -74,6 +75,8 @@ SmeltworkProblemsWindow::SmeltworkProblemsWindow(QWidget *parent)
     ProblemList->setUniformRowHeights(true);
     ProblemList->setHeaderHidden(true);
     ProblemList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A problem longer than the window is wide shows whole as a tool tip.
+    showCutTextsAsTips(ProblemList);
     layout->addWidget(ProblemList);
     CountLabel = makeLabel(this, "CountLabel", QString());
     layout->addWidget(CountLabel);
