@@ -82,10 +82,7 @@ SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::act(int action, int 
 
 void SmeltworkAdminDialogBase::actDirectly(int action, int kind)
 {
-    // The action box agrees with the last action, whichever way it was asked for.
-    ActionList->setCurrentIndex(action);
-    selectAction(action);
-    TypeList->setCurrentIndex(kind);
+    showAsAction(action, kind);
     auto *list = kind >= ItemKind ? static_cast<QTreeWidget *>(listOf(kind)) : nullptr;
     const int row = list ? list->indexOfTopLevelItem(list->currentItem()) : -1;
     const Touched touched = act(action, kind);
@@ -98,6 +95,14 @@ void SmeltworkAdminDialogBase::actDirectly(int action, int kind)
     else
         showRecord(*touched);
     listOf(kind)->setFocus();
+}
+
+void SmeltworkAdminDialogBase::showAsAction(int action, int kind)
+{
+    // The action box agrees with the last action, whichever way it was asked for.
+    ActionList->setCurrentIndex(action);
+    selectAction(action);
+    TypeList->setCurrentIndex(kind);
 }
 
 bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const RecordPath &place)
@@ -117,15 +122,6 @@ bool SmeltworkAdminDialogBase::refusedAsFull(qsizetype size, const RecordPath &p
                        "data file can store.",
                        nullptr, most));
     return true;
-}
-
-template <typename Rule> bool SmeltworkAdminDialogBase::apply(const RecordPath &place, Rule &&rule)
-{
-    // The lists were checked before the dialog ran; a record gone meanwhile is no news.
-    const EditResult result = m_document.edit(place, std::forward<Rule>(rule));
-    if (result == EditResult::ListFull)
-        refusedAsFull(MaxListSize, place);
-    return result == EditResult::Done;
 }
 
 SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::addGroup()

@@ -275,7 +275,13 @@ void SmeltworkAdminDialogBase::addRecordKeys()
         addRecordActions(
             listOf(kind), [this, kind] { actDirectly(AddAction, kind); },
             [this, kind] { actDirectly(EditAction, kind); },
-            [this, kind] { actDirectly(DeleteAction, kind); });
+            [this, kind] { actDirectly(DeleteAction, kind); },
+            {{tr("D&uplicate"),
+              {QKeySequence(Qt::CTRL | Qt::Key_D)},
+              [this, kind] { duplicate(kind); }},
+             {tr("Cu&t"), {QKeySequence(Qt::CTRL | Qt::Key_X)}, [this, kind] { cut(kind); }},
+             {tr("&Copy"), {QKeySequence(Qt::CTRL | Qt::Key_C)}, [this, kind] { copy(kind); }},
+             {tr("&Paste"), {QKeySequence(Qt::CTRL | Qt::Key_V)}, [this, kind] { paste(kind); }}});
 }
 
 void SmeltworkAdminDialogBase::loadData()

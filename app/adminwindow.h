@@ -134,14 +134,32 @@ private:
     // Runs an action from a key, a double-click or a context menu on a list: the action box
     // shows it as if chosen there, and the record it touched is current and has the focus.
     void actDirectly(int action, int kind);
+    void showAsAction(int action, int kind);
     // The list that shows records of `kind`.
     QWidget *listOf(int kind) const;
+    // The current record of `kind`: its positions, -1 where there is none (clipboard.cpp).
+    RecordPath currentOf(int kind) const;
+    // Duplicate, cut, copy and paste on the list of `kind`, each one undo step; the record
+    // made is current and has the focus.
+    void duplicate(int kind);
+    void copy(int kind);
+    void cut(int kind);
+    void paste(int kind);
+    // Shows `path` after a change made from a list, and gives the list of its kind the focus.
+    void showEdited(const RecordPath &path);
     void showFound(const RecordPath &path);
     // Says that the list a record would be added to at `place` is full, when it is.
     bool refusedAsFull(qsizetype size, const RecordPath &place);
     // Changes the tree at `place` by `rule` (actions.cpp), and says so when its list was full;
     // whether the rule was carried out.
-    template <typename Rule> bool apply(const RecordPath &place, Rule &&rule);
+    template <typename Rule> bool apply(const RecordPath &place, Rule &&rule)
+    {
+        // Lists are checked before a dialog runs; a record gone meanwhile is no news.
+        const EditResult result = m_document.edit(place, std::forward<Rule>(rule));
+        if (result == EditResult::ListFull)
+            refusedAsFull(MaxListSize, place);
+        return result == EditResult::Done;
+    }
     void showChange(const std::optional<RecordPath> &place);
     void fillGroupNames();
     void selectReqRow(int k);

@@ -181,18 +181,23 @@ void addWindowKeys(QWidget *window, const QList<WindowKey> &keys)
 }
 
 void addRecordActions(QWidget *list, const std::function<void()> &add,
-                      const std::function<void()> &edit, const std::function<void()> &remove)
+                      const std::function<void()> &edit, const std::function<void()> &remove,
+                      const QList<WindowKey> &more)
 {
-    const QList<WindowKey> actions{
+    QList<WindowKey> actions{
         {SmeltworkKeys::tr("&Add..."), {QKeySequence(Qt::Key_Insert)}, add},
         {SmeltworkKeys::tr("&Edit..."), {QKeySequence(Qt::Key_F2)}, edit},
         {SmeltworkKeys::tr("&Delete..."), {QKeySequence(Qt::Key_Delete)}, remove}};
+    if (!more.isEmpty())
+        actions << WindowKey{} << more; // a line between
     for (const WindowKey &action : actions) {
         auto *made = new QAction(action.name, list);
+        made->setSeparator(!action.run);
         made->setShortcuts(action.keys);
         made->setShortcutContext(Qt::WidgetShortcut);
         made->setShortcutVisibleInContextMenu(true);
-        QObject::connect(made, &QAction::triggered, list, action.run);
+        if (action.run)
+            QObject::connect(made, &QAction::triggered, list, action.run);
         list->addAction(made);
     }
     // Qt opens the menu of the actions for the right mouse button and the Menu key;

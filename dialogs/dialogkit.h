@@ -92,8 +92,11 @@ void addWindowKeys(QWidget *window, const QList<WindowKey> &keys);
 // (F2, and on an item view a double-click on a row) and Delete (Delete), each while the list
 // has the focus, and a context menu (the right mouse button, the Menu key, Shift+F10) that
 // offers them with their keys. No key holds Alt.
+// `more` follows in the menu, after a line, each with its keys, also while the list has the
+// focus.
 void addRecordActions(QWidget *list, const std::function<void()> &add,
-                      const std::function<void()> &edit, const std::function<void()> &remove);
+                      const std::function<void()> &edit, const std::function<void()> &remove,
+                      const QList<WindowKey> &more = {});
 
 // Moves `window`, not yet shown, beside `anchor` so that it leaves it in view: to its right,
 // else to its left; where neither side has room, as far right as the screen allows.

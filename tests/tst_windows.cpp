@@ -16,6 +16,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -407,7 +408,8 @@ private Q_SLOTS:
                                const QStringList &answers = {}, const QStringList &boxes = {}) {
             QStringList opened;
             if (QString(key).startsWith("Shift+F10"))
-                opened << "QMenu &Add...=Ins &Edit...=F2 &Delete...=Del";
+                opened << "QMenu &Add...=Ins &Edit...=F2 &Delete...=Del = D&uplicate=Ctrl+D "
+                          "Cu&t=Ctrl+X &Copy=Ctrl+C &Paste=Ctrl+V";
             if (*steps)
                 opened << (kind <= Process ? "SmeltworkProcDialog" : "SmeltworkReqDialog");
             QTest::newRow(name) << ActionCase{forge(), change, path,   Add, kind, steps,
@@ -445,6 +447,21 @@ private Q_SLOTS:
             "Shift+F10 on the process box, Edit", Process, "Wood/Plank", "Shift+F10 > E",
             "End 's Return", [](T d) { d[1].procs[1].name = "Planks"; },
             "Wood/Planks/items: ProcessList Edit/Process");
+        // Records whole through the clipboard, which holds a text that is no record at first.
+        direct(
+            "Ctrl+D on a process: a copy after it", Process, "Ores/Ingot", "Ctrl+D", "",
+            [](T d) { d[0].procs.insert(1, d[0].procs[0]); },
+            "Ores/Ingot/items: ProcessList Add/Process");
+        direct(
+            "Ctrl+C, Ctrl+V on a group: a copy after it", Group, "Wood", "Ctrl+C Ctrl+V", "",
+            [](T d) { d.insert(2, d[1]); }, "Wood/Bar/items: ProcGroupList Add/Process Group");
+        direct(
+            "Ctrl+X on an item/tool row, Ctrl+V after the next", Item, "Ores/Ingot/Hammer",
+            "Ctrl+X Ctrl+V", "", [](T d) { d[0].procs[0].reqs.move(0, 2); },
+            "Ores/Ingot/items:Hammer ItemsList Add/Item/Tool");
+        direct("Ctrl+V of a text that holds no records", Skill, "Ores/Ingot/Mining", "Ctrl+V", "",
+               {}, "Ores/Ingot/skills:Mining SkillsList Add/Process Group", {},
+               {"The clipboard holds no Smeltwork records"});
         row("add group", Add, Group, "", "'Aardvark Return", [](T d) {
             d << ProcGroup{"Aardvark", {}};
         });
@@ -508,6 +525,7 @@ private Q_SLOTS:
     void actionsReachTheirRule()
     {
         QFETCH(ActionCase, c);
+        QGuiApplication::clipboard()->setText("{\"a\": 1}");
         Session s(encodeWithQDataStream(c.start), c.answers);
         AdminWindow &w = *s.window;
         QVERIFY(s.active);
