@@ -423,7 +423,7 @@ void SmeltworkAdminDialogBase::showProblems()
         m_problems = new SmeltworkProblemsWindow(this);
         placeBeside(m_problems, this);
         connect(m_problems, &SmeltworkProblemsWindow::showRequested, this,
-                [this](const CheckProblem &problem) { showRecord(problem.record); });
+                [this](const CheckProblem &problem) { showFound(problem.record); });
         connect(&m_document, &DocumentBase::changed, m_problems,
                 [this] { m_problems->setContent(groups); });
         m_problems->setContent(groups);
