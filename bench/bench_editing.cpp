@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -43,11 +44,22 @@ public:
     using SmeltworkAdminDialogBase::doAction;
     using SmeltworkAdminDialogBase::fillGroupList;
     using SmeltworkAdminDialogBase::fillReqLists;
-    using SmeltworkAdminDialogBase::redo;
     using SmeltworkAdminDialogBase::selectAction;
     using SmeltworkAdminDialogBase::showFind;
     using SmeltworkAdminDialogBase::sortProcGrpList;
-    using SmeltworkAdminDialogBase::undo;
+
+    // Undo and redo as their keys run them.
+    void undo() { runKey(QKeySequence(Qt::CTRL | Qt::Key_Z)); }
+    void redo() { runKey(QKeySequence(Qt::CTRL | Qt::Key_Y)); }
+
+private:
+    void runKey(const QKeySequence &key)
+    {
+        for (QShortcut *shortcut : findChildren<QShortcut *>()) {
+            if (shortcut->keys().contains(key))
+                emit shortcut->activated();
+        }
+    }
 };
 
 FILE *devNull = nullptr;
