@@ -32,8 +32,11 @@ int main(int argc, char **argv)
     auto *window = new SmeltworkAdminDialog(nullptr, nullptr, true, smeltworkWindowFlags());
     running = true;
     window->exec();
-    // However the window was closed (Exit, Escape, the title bar), the data is written.
+    // However the window was closed (Exit, Escape, the title bar), the data is written. Then
+    // the folder is free for the next window at once: the trace may still be on its way to a
+    // terminal that reads slowly, and the program ends when it is out.
     window->saveData();
+    lock.release();
     delete window;
     return 0;
 }

@@ -17,21 +17,32 @@ bool traceEnabled();
 // Every trace line is a debug message of the default category, and prints as qDebug()
 // prints it: through Qt's message handler, or, once startTraceBuffering() has run and
 // while Qt's own handler with its default message pattern is the one that would print
-// it, formatted straight into a buffer that is written to stderr in large blocks. Qt's
-// handler formats, converts and flushes each line on its own, which cost five times
-// what printing the line takes; the bytes on stderr are the same either way.
+// it, formatted straight into blocks that a thread of the trace's own writes to stderr.
+// Qt's handler formats, converts and flushes each line on its own, which cost five times
+// what printing the line takes, and a terminal that reads slowly held the program up for
+// as long as it took; the bytes on stderr are the same either way, in the same order.
 
 // Called once by main() when the QApplication exists. Buffers the trace when Qt's
-// default handler and message pattern are in place, and writes the buffer out before
-// any other message, before a window is shown and before the event loop waits; the
-// program's process hooks write it out at exit and on a fatal signal.
+// default handler and message pattern are in place: every other message then goes into
+// the same blocks, formatted as Qt's handler formats it, so that it keeps its place among
+// the lines. The lines gathered so far go to the writer when a block is full, with any
+// other message, when a window is shown and before the event loop waits; the program's
+// process hooks write everything out at exit and on a fatal signal. Past 256 MB waiting
+// to be written, the program waits for the writer.
 void startTraceBuffering();
 
-// Writes out what the buffer holds. Code that prints to stderr other than through Qt's
-// messages calls it first, or its text would come before trace lines printed earlier.
+// Writes out everything gathered and waits until it is on stderr. Code that prints to
+// stderr other than through Qt's messages calls it first, or its text would come before
+// trace lines printed earlier.
 void flushTrace();
-// The same from a signal handler: the complete lines, without taking the lock (the
-// signal may have come while it was held) and with only the calls a handler may make.
+// Waits until the writer has written what it was given; lines still being gathered stay
+// where they are.
+void awaitTraceWriter();
+// flushTrace() for the end of the program: every later line is written out at once, as
+// no writer may be left waiting once the program exits.
+void finishTrace();
+// The same from a signal handler: the complete lines, without taking a lock (the signal
+// may have come while one was held) and with only the calls a handler may make.
 void writeOutTraceOnSignal();
 
 // One trace line, formatted as qDebug(format, ...) formats it: with Qt's printf.
@@ -63,8 +74,8 @@ template <size_t N> char *put(char *at, const char (&literal)[N])
 
 enum class Route { Off, Buffered, Logged };
 Route route();
-// Room for a line of `size` bytes in the buffer, which stays locked until commit(); null
-// when the line is too long for it.
+// Room for a line of `size` bytes in the current block, which stays locked until commit();
+// null only when there is no memory for it.
 char *reserve(qsizetype size);
 void commit(char *end);
 // A line that does not go into the buffer.

@@ -14,11 +14,12 @@ namespace {
 ProcessHooks *current = nullptr;
 
 // Registered once for the process; after the hooks have gone it only writes the trace out.
+// The process ends once the trace is out, however slowly stderr takes it.
 void atExit()
 {
     if (current)
         emit current->exiting();
-    flushTrace();
+    finishTrace();
 }
 
 } // namespace

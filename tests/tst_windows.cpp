@@ -254,6 +254,7 @@ QByteArray stderrOf(const std::function<void()> &work)
     const int saved = dup(STDERR_FILENO);
     dup2(file.open() ? file.handle() : saved, STDERR_FILENO);
     work();
+    awaitTraceWriter(); // what went to the writer, not what it was never given
     dup2(saved, STDERR_FILENO);
     close(saved);
     file.seek(0);
