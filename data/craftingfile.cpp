@@ -1,6 +1,7 @@
 #include "data/craftingfile.h"
 
 #include "data/datastream.h"
+#include "data/textpool.h"
 #include "data/trace.h"
 
 #include <QIODevice>
@@ -63,17 +64,18 @@ qsizetype plausible(quint16 count, const StreamReader &in, qsizetype minBytes)
     return qMin<qsizetype>(count, in.remaining() / minBytes);
 }
 
-bool readReq(StreamReader &in, Req &r)
+bool readReq(StreamReader &in, TextPool &texts, Req &r)
 {
-    return in.readString(r.name) && in.readString(r.multiplier) && in.readI8(r.type) &&
-           in.readI32(r.id);
+    return in.readString(r.name, &texts) && in.readString(r.multiplier, &texts) &&
+           in.readI8(r.type) && in.readI32(r.id);
 }
 
 // Reads one process into `p`. Returns false at the first fault; `started` tells the caller
 // whether the process's own fields were read, so it can be kept with what it holds so far.
-bool readProc(StreamReader &in, const Trace &trace, int j, Proc &p, bool &started, int &reqs)
+bool readProc(StreamReader &in, TextPool &texts, const Trace &trace, int j, Proc &p, bool &started,
+              int &reqs)
 {
-    if (!in.readString(p.name))
+    if (!in.readString(p.name, &texts))
         return false;
     trace.proc(j, p.name);
     if (!in.readU8(p.maxQL) || !in.readU8(p.minQL))
@@ -87,7 +89,7 @@ bool readProc(StreamReader &in, const Trace &trace, int j, Proc &p, bool &starte
     p.reqs.reserve(plausible(count, in, MinReqBytes));
     for (int k = 0; k < count; ++k) {
         Req r;
-        if (!readReq(in, r))
+        if (!readReq(in, texts, r))
             return false;
         trace.req(k, r);
         p.reqs.append(std::move(r));
@@ -109,6 +111,9 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     }
 
     const Trace trace;
+    // Names and multipliers repeat all over a real tree: equal texts share one string.
+    report.texts = std::make_shared<TextPool>();
+    TextPool &texts = *report.texts;
     quint16 groupCount = 0;
     bool intact = in.readU16(groupCount);
     if (intact) {
@@ -117,7 +122,7 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
     }
     for (int i = 0; intact && i < groupCount; ++i) {
         ProcGroup g;
-        if (!in.readString(g.name)) {
+        if (!in.readString(g.name, &texts)) {
             intact = false;
             break;
         }
@@ -131,7 +136,7 @@ FileReport readCraftingData(QByteArrayView bytes, CraftingData &data)
         for (int j = 0; intact && j < procCount; ++j) {
             Proc p;
             bool started = false;
-            intact = readProc(in, trace, j, p, started, report.reqs);
+            intact = readProc(in, texts, trace, j, p, started, report.reqs);
             if (started) {
                 g.procs.append(std::move(p));
                 ++report.procs;

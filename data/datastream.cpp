@@ -1,6 +1,8 @@
 #include "data/datastream.h"
 
-bool StreamReader::readString(QString &value)
+#include "data/textpool.h"
+
+bool StreamReader::readString(QString &value, TextPool *pool)
 {
     quint32 bytes = 0;
     if (!readU32(bytes))
@@ -16,6 +18,10 @@ bool StreamReader::readString(QString &value)
     }
     const char *at = take(qsizetype(bytes));
     const qsizetype units = qsizetype(bytes / 2);
+    if (pool) {
+        value = pool->sharedBigEndian(at, units);
+        return true;
+    }
     if (units == 0) {
         value = QStringLiteral(""); // empty, not null
         return true;

@@ -6,6 +6,8 @@
 #include <QtEndian>
 #include <QtGlobal>
 
+class TextPool;
+
 // The binary encoding both files use: integers big-endian at fixed widths, a string as a
 // 32-bit byte count followed by its UTF-16 code units (each big-endian), a null string as
 // the count 0xFFFFFFFF. These are the bytes a default QDataStream produces, without its
@@ -60,7 +62,8 @@ public:
         value = qFromBigEndian<qint32>(at);
         return true;
     }
-    bool readString(QString &value);
+    // With a pool, a text read before comes back as the pool's string (see TextPool).
+    bool readString(QString &value, TextPool *pool = nullptr);
 
     bool ok() const { return m_ok; }
     qsizetype position() const { return m_pos; }

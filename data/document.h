@@ -10,6 +10,7 @@
 #include "data/history.h"
 
 #include <QObject>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -113,6 +114,7 @@ public:
     {
         m_file.adoptSeen();
         m_saved = std::exchange(m_disk, Content());
+        m_texts = std::move(m_diskReport.texts);
         const Content before = std::exchange(m_content, *m_saved);
         record(before, Place());
     }
@@ -139,16 +141,27 @@ public:
     std::optional<Place> undo() { return restore(m_history.undo(m_content)); }
     std::optional<Place> redo() { return restore(m_history.redo(m_content)); }
 
+    // The bytes the pool of distinct texts takes beside the content.
+    qsizetype textsCost() const { return m_texts ? m_texts->cost() : 0; }
+
 private:
-    FileReport loaded(const FileReport &report, bool fromFile)
+    FileReport loaded(FileReport report, bool fromFile)
     {
         // A recovered content is what the file does not hold yet.
         m_saved = fromFile ? std::optional<Content>(m_content) : std::nullopt;
+        // The loader's pool of the file's distinct texts, which the edits share from.
+        m_texts = std::move(report.texts);
         return report;
     }
 
     void record(const Content &before, const Place &touched)
     {
+        // A name typed in a dialog becomes the string the tree already holds for it.
+        if constexpr (std::is_same_v<Content, CraftingData>) {
+            if (!m_texts)
+                m_texts = std::make_shared<TextPool>();
+            shareTexts(m_content, touched, *m_texts);
+        }
         if (m_content == before)
             return;
         m_history.record(before, touched);
@@ -175,6 +188,7 @@ private:
     std::optional<Content> m_saved; // what the file holds, sharing lists with the content
     Content m_disk;                 // another program's version, read and not taken up yet
     EditHistory<Content, Place> m_history;
+    std::shared_ptr<TextPool> m_texts;
 };
 
 using CraftingDocument = Document<CraftingData, RecordPath>;

@@ -1,5 +1,6 @@
 #include "data/editing.h"
 
+#include "data/find.h"
 #include "data/trace.h"
 
 #include <QStringMatcher>
@@ -203,6 +204,32 @@ Req *reqAt(CraftingData &data, int g, int p, int k)
 {
     Proc *proc = procAt(data, g, p);
     return proc && k >= 0 && k < proc->reqs.size() ? &proc->reqs[k] : nullptr;
+}
+
+void shareTexts(CraftingData &data, const RecordPath &path, TextPool &texts)
+{
+    // Read without writing, and written only where the pool's string is another one: a write
+    // detaches every list on the path.
+    const RecordsAt at = recordsAt(data, path);
+    const auto pooled = [&texts](const QString &now, QString &shared) {
+        shared = texts.shared(now);
+        return shared.constData() != now.constData();
+    };
+    QString name, multiplier;
+    if (path.req >= 0) {
+        if (!at.req)
+            return;
+        const bool newMultiplier = pooled(at.req->multiplier, multiplier);
+        if (pooled(at.req->name, name))
+            reqAt(data, path.group, path.proc, path.req)->name = name;
+        if (newMultiplier)
+            reqAt(data, path.group, path.proc, path.req)->multiplier = multiplier;
+    } else if (path.proc >= 0) {
+        if (at.proc && pooled(at.proc->name, name))
+            procAt(data, path.group, path.proc)->name = name;
+    } else if (at.group && pooled(at.group->name, name)) {
+        groupAt(data, path.group)->name = name;
+    }
 }
 
 EditResult roomFor(qsizetype size)

@@ -6,6 +6,7 @@
 
 #include "data/helpfile.h"
 #include "data/records.h"
+#include "data/textpool.h"
 
 #include <QList>
 #include <QString>
@@ -62,6 +63,11 @@ struct RecordPath
     int req = -1;
 };
 bool operator==(const RecordPath &a, const RecordPath &b);
+
+// Makes the names and the multiplier of the record at `path` (the deepest level given) the
+// pool's strings for their texts, so that a change shares its texts with the rest of the
+// tree as a loaded tree does. Nothing changes for a path that leads nowhere.
+void shareTexts(CraftingData &data, const RecordPath &path, TextPool &texts);
 
 // The record at a position, or null when there is none.
 ProcGroup *groupAt(CraftingData &data, int g);

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QIODevice;
+class TextPool;
 
 // What reading a file found; shared by both file formats.
 enum class LoadStatus {
@@ -28,6 +30,9 @@ struct [[nodiscard]] FileReport
     qint64 damagedAt = -1; // Damaged: the byte at which reading stopped
     qint64 trailing = 0;   // Loaded: bytes after the last record, which the format never reads
     QString reason;        // Unreadable: the system's reason; NotAFile: what the path is
+    // A data file's distinct names and multipliers, each the string the records share, for
+    // the edits to share them too.
+    std::shared_ptr<TextPool> texts;
 };
 
 enum class SaveStatus {
