@@ -107,9 +107,12 @@ bool folderIsGone(const QString &path)
 #endif
 }
 
-FileReport readWholeFile(const QString &path, QByteArray &bytes)
+namespace {
+
+// Opens the file at `path` for reading when it is a regular file (or a link to one); the
+// report says Loaded, or why it was not opened.
+FileReport openRegularFile(const QString &path, QFile &file)
 {
-    QFile file(path);
 #ifdef Q_OS_UNIX
     // Opened without waiting, so that a pipe cannot stop the program before its kind is known.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -137,15 +140,53 @@ FileReport readWholeFile(const QString &path, QByteArray &bytes)
         return notRead(LoadStatus::NotAFile, kind);
     if (!QFileInfo::exists(path))
         return {};
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return notRead(LoadStatus::Unreadable, file.errorString());
 #endif
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return notRead(LoadStatus::Unreadable, file.errorString());
     FileReport report;
     report.status = LoadStatus::Loaded;
     return report;
+}
+
+} // namespace
+
+FileReport readWholeFile(const QString &path, QByteArray &bytes)
+{
+    QFile file;
+    FileReport report = openRegularFile(path, file);
+    if (report.status != LoadStatus::Loaded)
+        return report;
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return notRead(LoadStatus::Unreadable, file.errorString());
+    return report;
+}
+
+FileReport readInPieces(const QString &path, qsizetype piece,
+                        const std::function<void(QByteArrayView)> &take)
+{
+    QFile file;
+    FileReport report = openRegularFile(path, file);
+    if (report.status != LoadStatus::Loaded)
+        return report;
+    QByteArray buffer(piece, Qt::Uninitialized);
+    for (;;) {
+        // A read may come back short before the end; a piece is always whole but the last.
+        qsizetype filled = 0;
+        while (filled < piece) {
+            const qint64 got = file.read(buffer.data() + filled, piece - filled);
+            if (got < 0)
+                return notRead(LoadStatus::Unreadable, file.errorString());
+            if (got == 0)
+                break;
+            filled += qsizetype(got);
+        }
+        if (filled > 0)
+            take(QByteArrayView(buffer.constData(), filled));
+        if (filled < piece)
+            return report;
+    }
 }
 
 namespace {

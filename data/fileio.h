@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -59,6 +60,10 @@ constexpr int OlderBackups = 9;
 // keeps every bounds check in one place. The report says Loaded, or why nothing was read.
 // Only a regular file (or a link to one) is read: a pipe would never end.
 FileReport readWholeFile(const QString &path, QByteArray &bytes);
+// The same a piece at a time, for a caller that needs no more of a large file at once: each
+// piece of `piece` bytes (the last may be shorter) goes to `take`.
+FileReport readInPieces(const QString &path, qsizetype piece,
+                        const std::function<void(QByteArrayView)> &take);
 
 // What `path` is, in words a box can show ("a named pipe"), when it exists and is not a
 // regular file or a link to one; an empty text otherwise.

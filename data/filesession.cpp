@@ -10,17 +10,35 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+// A file's bytes are hashed a piece at a time, each piece seeded with the hash so far: the
+// same value from the bytes in memory as from the file read piece by piece, so that looking
+// at a large file after a save never holds it whole beside the tree.
+constexpr qsizetype HashPiece = 64 * 1024;
+
+} // namespace
+
 FileStamp stampOf(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
-    return {true, bytes.size(), info.lastModified(), qHash(bytes)};
+    size_t hash = 0;
+    for (qsizetype at = 0; at < bytes.size(); at += HashPiece)
+        hash =
+            qHash(QByteArrayView(bytes).sliced(at, std::min(HashPiece, bytes.size() - at)), hash);
+    return {true, bytes.size(), info.lastModified(), hash};
 }
 
 FileStamp readStamp(const QString &path)
 {
-    QByteArray bytes;
-    if (readWholeFile(path, bytes).status == LoadStatus::Loaded)
-        return stampOf(path, bytes);
+    qint64 size = 0;
+    size_t hash = 0;
+    const FileReport read = readInPieces(path, HashPiece, [&size, &hash](QByteArrayView piece) {
+        size += piece.size();
+        hash = qHash(piece, hash);
+    });
+    if (read.status == LoadStatus::Loaded)
+        return {true, size, QFileInfo(path).lastModified(), hash};
     const QFileInfo info(path); // what cannot be read is known by its size and time alone
     return {info.exists(), info.exists() ? info.size() : 0, info.lastModified(), 0};
 }
