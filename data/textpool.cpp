@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -9,8 +10,8 @@ namespace {
 // A pool of this many texts is far past any game's vocabulary: what fills it is texts that
 // never repeat, which no pool can share. It starts again empty rather than grow without
 // end; a text that does repeat joins again at its next use.
-constexpr qsizetype MostTexts = qsizetype(1) << 16;
-constexpr qsizetype FirstSlots = 256;
+constexpr size_t MostTexts = size_t(1) << 15;
+constexpr size_t FirstSlots = 256;
 
 // 8 bytes of a text as its big-endian bytes, whichever way the machine orders them: for a
 // QString, each code unit's two bytes swapped on a little-endian machine.
@@ -32,7 +33,7 @@ inline quint64 nativeWord(const QChar *units, qsizetype bytes)
 
 // The same hash of a text from either form, 8 bytes at a time; the last step spreads every
 // bit over the low ones, which choose the slot.
-template <typename Word> quint64 hashOf(qsizetype units, Word word)
+template <typename Word> quint32 hashOf(qsizetype units, Word word)
 {
     const qsizetype bytes = units * 2;
     quint64 hash = quint64(units) * 0x9E3779B97F4A7C15ull;
@@ -43,7 +44,7 @@ template <typename Word> quint64 hashOf(qsizetype units, Word word)
     }
     hash ^= hash >> 33;
     hash *= 0xC4CEB9FE1A85EC53ull;
-    return hash ^ (hash >> 33);
+    return quint32(hash ^ (hash >> 33));
 }
 
 bool equalsBigEndian(const QString &text, const char *bytes, qsizetype units)
@@ -62,38 +63,43 @@ bool equalsBigEndian(const QString &text, const char *bytes, qsizetype units)
 
 void TextPool::grow()
 {
-    const qsizetype capacity = qsizetype(m_slots.size());
-    if (capacity && (m_size + 1) * 2 <= capacity)
+    if (!m_slots.empty() && (m_texts.size() + 1) * 2 <= m_slots.size())
         return;
-    if (m_size >= MostTexts) {
-        for (Slot &slot : m_slots)
-            slot = Slot();
-        m_size = 0;
+    if (m_texts.size() >= MostTexts) {
+        std::fill(m_slots.begin(), m_slots.end(), 0);
+        m_texts.clear();
         return;
     }
-    std::vector<Slot> old(capacity ? size_t(2 * capacity) : size_t(FirstSlots));
+    std::vector<quint64> old(m_slots.empty() ? FirstSlots : 2 * m_slots.size());
     old.swap(m_slots);
     const size_t mask = m_slots.size() - 1;
-    for (Slot &slot : old) {
-        if (slot.text.isNull())
+    for (const quint64 slot : old) {
+        if (!slot)
             continue;
-        size_t at = size_t(slot.hash) & mask;
-        while (!m_slots[at].text.isNull())
+        size_t at = size_t(slot >> 32) & mask;
+        while (m_slots[at])
             at = (at + 1) & mask;
-        m_slots[at] = std::move(slot);
+        m_slots[at] = slot;
     }
 }
 
-// Where the text with `hash` is, or the free slot where it goes; `same` tells a text equal
-// to the one looked for.
-template <typename Same> TextPool::Slot &TextPool::find(quint64 hash, const Same &same)
+template <typename Same> quint64 &TextPool::find(quint32 hash, const Same &same)
 {
     grow();
     const size_t mask = m_slots.size() - 1;
     size_t at = size_t(hash) & mask;
-    while (!m_slots[at].text.isNull() && !(m_slots[at].hash == hash && same(m_slots[at].text)))
-        at = (at + 1) & mask;
-    return m_slots[at];
+    for (;; at = (at + 1) & mask) {
+        const quint64 slot = m_slots[at];
+        if (!slot || (quint32(slot >> 32) == hash && same(m_texts[size_t(quint32(slot)) - 1])))
+            return m_slots[at];
+    }
+}
+
+QString TextPool::add(quint64 &slot, quint32 hash, QString text)
+{
+    m_texts.push_back(std::move(text));
+    slot = (quint64(hash) << 32) | quint64(m_texts.size());
+    return m_texts.back();
 }
 
 QString TextPool::shared(const QString &text)
@@ -101,32 +107,24 @@ QString TextPool::shared(const QString &text)
     if (text.isEmpty())
         return text;
     const QChar *units = text.constData();
-    const quint64 hash = hashOf(text.size(), [units](qsizetype at, qsizetype bytes) {
+    const quint32 hash = hashOf(text.size(), [units](qsizetype at, qsizetype bytes) {
         return nativeWord(units + at / 2, bytes);
     });
-    Slot &slot = find(hash, [&text](const QString &held) { return held == text; });
-    if (slot.text.isNull()) {
-        slot.hash = hash;
-        slot.text = text;
-        ++m_size;
-    }
-    return slot.text;
+    quint64 &slot = find(hash, [&text](const QString &held) { return held == text; });
+    return slot ? m_texts[size_t(quint32(slot)) - 1] : add(slot, hash, text);
 }
 
 QString TextPool::sharedBigEndian(const char *bytes, qsizetype units)
 {
     if (units == 0)
         return QStringLiteral(""); // empty, not null
-    const quint64 hash = hashOf(
+    const quint32 hash = hashOf(
         units, [bytes](qsizetype at, qsizetype count) { return bigEndianWord(bytes + at, count); });
-    Slot &slot = find(
+    quint64 &slot = find(
         hash, [bytes, units](const QString &held) { return equalsBigEndian(held, bytes, units); });
-    if (slot.text.isNull()) {
-        QString text(units, Qt::Uninitialized);
-        qFromBigEndian<char16_t>(bytes, units, text.data());
-        slot.hash = hash;
-        slot.text = std::move(text);
-        ++m_size;
-    }
-    return slot.text;
+    if (slot)
+        return m_texts[size_t(quint32(slot)) - 1];
+    QString text(units, Qt::Uninitialized);
+    qFromBigEndian<char16_t>(bytes, units, text.data());
+    return add(slot, hash, std::move(text));
 }

@@ -21,20 +21,23 @@ public:
     QString sharedBigEndian(const char *bytes, qsizetype units);
 
     // The texts held, and the bytes the pool takes beside them.
-    qsizetype size() const { return m_size; }
-    qsizetype cost() const { return qsizetype(m_slots.capacity() * sizeof(Slot)); }
+    qsizetype size() const { return qsizetype(m_texts.size()); }
+    qsizetype cost() const
+    {
+        return qsizetype(m_slots.capacity() * sizeof(quint64) +
+                         m_texts.capacity() * sizeof(QString));
+    }
 
 private:
-    struct Slot
-    {
-        quint64 hash = 0;
-        QString text; // null: free
-    };
-
     // Room for one more text.
     void grow();
-    template <typename Same> Slot &find(quint64 hash, const Same &same);
+    // The text equal to the one looked for, by `same`, or where it goes.
+    template <typename Same> quint64 &find(quint32 hash, const Same &same);
+    QString add(quint64 &slot, quint32 hash, QString text);
 
-    std::vector<Slot> m_slots;
-    qsizetype m_size = 0;
+    // A slot holds a text's hash in its high half and its place in m_texts, from 1, in its
+    // low half; 0 is free. Eight bytes a slot keep the table small enough to stay in the
+    // cache while a million names are looked up.
+    std::vector<quint64> m_slots;
+    std::vector<QString> m_texts;
 };
