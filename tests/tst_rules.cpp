@@ -1,6 +1,6 @@
 // The editing rules: what a dialog's values make of a record, where records are added and
 // removed, how lists sort with their trace, how help topics hang in their tree, finding
-// records and the undo history.
+// records, the undo history and the texts that records share.
 #include "data/clipboard.h"
 #include "data/document.h"
 #include "data/editing.h"
@@ -9,6 +9,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QLocale>
+#include <QtEndian>
 
 namespace {
 
@@ -54,9 +55,12 @@ EditResult change(CraftingData &data, const QString &step, RecordPath *touched =
     EditResult result = EditResult::Done;
     if (verb == "add" && at.isEmpty())
         result = appendGroup(data, newGroup(name)), path = {int(data.size()) - 1};
+    else if (verb == "add" && path.proc < 0) // the place is the new record's, as in the window
+        path.proc = int(data.value(path.group).procs.size()),
+        result = appendProc(data, path.group, Proc{name, 100, 1, {}});
     else if (verb == "add")
-        result = path.proc < 0 ? appendProc(data, path.group, Proc{name, 100, 1, {}})
-                               : appendReq(data, path.group, path.proc, Req{name, "1", 0, 1});
+        path.req = int(data.value(path.group).procs.value(path.proc).reqs.size()),
+        result = appendReq(data, path.group, path.proc, Req{name, "1", 0, 1});
     else if (verb == "edit")
         editReq(*reqAt(data, path.group, path.proc, path.req), {name, "1", false, "9"});
     else if (verb == "del")
@@ -76,6 +80,27 @@ EditResult change(CraftingData &data, const QString &step, RecordPath *touched =
 }
 
 using Rule = std::function<QString()>;
+
+// Whether every two equal texts of the tree, names and multipliers, are one string.
+bool equalTextsShared(const CraftingData &data)
+{
+    QHash<QString, const QChar *> first;
+    bool shared = true;
+    const auto check = [&](const QString &text) {
+        if (!text.isEmpty())
+            shared = shared &&
+                     *first.insert(text, first.value(text, text.constData())) == text.constData();
+    };
+    for (const ProcGroup &group : data) {
+        check(group.name);
+        for (const Proc &proc : group.procs) {
+            check(proc.name);
+            for (const Req &req : proc.reqs)
+                check(req.name), check(req.multiplier);
+        }
+    }
+    return shared;
+}
 
 } // namespace
 
@@ -489,6 +514,87 @@ private Q_SLOTS:
         QCOMPARE(document.content(), expected);
         QCOMPARE(place, after.section(" @", 1));
         document.discard();
+    }
+
+    // Texts handed to a pool, in turn; `|` marks a text given as the file's bytes -> the texts
+    // back, each with the number of the first text it shares a string with ("a1 a1" is one
+    // string twice). Null and empty texts are never pooled, nor mixed up.
+    void textPoolSharesEqualTexts_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("shared");
+        QTest::newRow("equal texts, either form")
+            << QStringList{"0.5", "|0.5", "Crucible", "|Crucible", "0.5"}
+            << "0.5#1 0.5#1 Crucible#3 Crucible#3 0.5#1";
+        QTest::newRow("case and length tell them apart")
+            << QStringList{"Tongs", "tongs", "|Tong", "|Tongs ", "Tongs"}
+            << "Tongs#1 tongs#2 Tong#3 Tongs #4 Tongs#1";
+        QTest::newRow("beyond Latin-1, longer than a word")
+            << QStringList{"|Stählerne Zange ☆", "Stählerne Zange ☆"}
+            << "Stählerne Zange ☆#1 Stählerne Zange ☆#1";
+        QTest::newRow("null and empty")
+            << QStringList{"", "|", "\\0", "", "|"} << "\"\" \"\" null \"\" \"\"";
+    }
+
+    void textPoolSharesEqualTexts()
+    {
+        QFETCH(QStringList, texts);
+        TextPool pool;
+        QStringList shared;
+        QList<const QChar *> strings;
+        for (const QString &given : texts) {
+            const QString text =
+                given == "\\0" ? QString() : QString(given).remove(0, given.startsWith('|'));
+            QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+            qToBigEndian<char16_t>(text.constData(), text.size(), bytes.data());
+            const QString back = given.startsWith('|')
+                                     ? pool.sharedBigEndian(bytes.constData(), text.size())
+                                     : pool.shared(text);
+            QVERIFY(sameText(back, text));
+            strings << back.constData();
+            shared << (back.isEmpty()
+                           ? printed(back)
+                           : back + '#' + QString::number(strings.indexOf(back.constData()) + 1));
+        }
+        QTEST(shared.join(' '), "shared");
+    }
+
+    // A tree whose every name and multiplier repeats, loaded, then changes through its
+    // document (see change()): equal texts are one string, before and after, and the tree and
+    // the file saved are what the changes make of it.
+    void equalTextsAreOneString_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("as loaded") << "";
+        QTest::newRow("a name the tree holds") << "edit 0/0/0=Anvil, edit 3/0/1=Ingot";
+        QTest::newRow("added records") << "add =Wood, add 1=Dust, add 1/1=Glue";
+        QTest::newRow("a text new to the tree, twice") << "edit 0/0/0=Zinc, add 4/0=Zinc";
+        QTest::newRow("undone and redone") << "edit 0/0/0=Zinc, undo, redo";
+    }
+
+    void equalTextsAreOneString()
+    {
+        QFETCH(QString, script);
+        ScratchFolder folder;
+        CraftingData expected = forge() + sampleTree() + forge();
+        folder.writeFile("Smeltwork.dat", encodeWithQDataStream(expected));
+        CraftingDocument document(craftingFilePath());
+        QVERIFY(document.load().status == LoadStatus::Loaded);
+        QVERIFY(equalTextsShared(document.content()));
+        for (const QString &step : script.split(", ", Qt::SkipEmptyParts)) {
+            RecordPath touched;
+            if (step == "undo" || step == "redo") {
+                QVERIFY(step == "undo" ? document.undo() : document.redo());
+                continue;
+            }
+            static_cast<void>(change(expected, step, &touched));
+            static_cast<void>(
+                document.edit(touched, [&step](CraftingData &data) { return change(data, step); }));
+        }
+        QVERIFY(equalTextsShared(document.content()));
+        QCOMPARE(document.content(), expected);
+        QVERIFY(document.save().status == SaveStatus::Saved);
+        QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(expected));
     }
 };
 
