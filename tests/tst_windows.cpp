@@ -1164,6 +1164,34 @@ private Q_SLOTS:
         QTest::newRow("written out on abort") << awkward << 0 << Aborts;
     }
 
+    // Standard error a pipe that nobody reads any more: the trace is dropped, and the file is
+    // saved and read all the same.
+    void bufferedIntoAClosedPipe()
+    {
+        const ScratchFolder folder;
+        const QtMessageHandler testlib = qInstallMessageHandler(nullptr);
+        startTraceBuffering();
+        const auto pipeAction = std::signal(SIGPIPE, SIG_IGN);
+        int ends[2];
+        QVERIFY(pipe(ends) == 0);
+        close(ends[0]);
+        const int saved = dup(STDERR_FILENO);
+        dup2(ends[1], STDERR_FILENO);
+        close(ends[1]);
+        CraftingData loaded;
+        const CraftingData tree(3000, forge().first());
+        const bool savedFile =
+            saveFile(craftingFilePath(), tree, false).status == SaveStatus::Saved;
+        qWarning("after the save");
+        const FileReport read = loadFile(craftingFilePath(), loaded);
+        flushTrace();
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+        std::signal(SIGPIPE, pipeAction);
+        qInstallMessageHandler(testlib);
+        QVERIFY(savedFile && read.status == LoadStatus::Loaded && loaded == tree);
+    }
+
     void bufferedAsThroughQDebug()
     {
 #ifdef Q_OS_WIN
