@@ -1,6 +1,5 @@
 #include "app/findwindow.h"
 
-#include "data/find.h"
 #include "dialogs/dialogkit.h"
 #include "dialogs/wholetext.h"
 
@@ -12,6 +11,7 @@
 #include <QLineEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -26,11 +26,11 @@ class FindModel : public QAbstractTableModel
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    const CraftingData &tree() const { return m_tree; }
-    void setTree(const CraftingData &tree) { m_tree = tree; }
-    void setMatches(const FindResult &result)
+    // The matches of a search of `tree`, which the rows are made from.
+    void setMatches(const CraftingData &tree, const FindResult &result)
     {
         beginResetModel();
+        m_tree = tree;
         m_result = result;
         endResetModel();
     }
@@ -97,7 +97,7 @@ private:
                        : SmeltworkFindWindow::tr("Process Group");
     }
 
-    CraftingData m_tree; // the rows are made from this copy, not from the window's tree
+    CraftingData m_tree; // the tree searched, not the window's: it may have changed since
     FindResult m_result;
 };
 
@@ -106,6 +106,15 @@ SmeltworkFindWindow::SmeltworkFindWindow(QWidget *parent) : QDialog(parent, smel
     setUpDialog(this, false, nullptr, "SmeltworkFindWindow", 480, 300, tr("Find - Smeltwork"));
     buildWidgets();
     connectSignals();
+    m_searcher.setMaxThreadCount(1);
+}
+
+SmeltworkFindWindow::~SmeltworkFindWindow()
+{
+    // The search running stops at once, and none waiting starts.
+    ++m_searches;
+    m_searcher.clear();
+    m_searcher.waitForDone();
 }
 
 void SmeltworkFindWindow::buildWidgets()
@@ -146,33 +155,55 @@ void SmeltworkFindWindow::buildWidgets()
 void SmeltworkFindWindow::connectSignals()
 {
     using Self = SmeltworkFindWindow;
-    connect(FindEdit, &QLineEdit::textChanged, this, &Self::search);
+    connect(FindEdit, &QLineEdit::textChanged, this, [this] { search(); });
     connect(FindEdit, &QLineEdit::returnPressed, this, &Self::showSelected);
     connect(MatchList, &QTreeView::activated, this, &Self::showSelected);
 }
 
 void SmeltworkFindWindow::setTree(const CraftingData &tree)
 {
-    m_model->setTree(tree);
+    m_tree = tree;
+    m_names = nameCount(tree);
     // A search of a large tree takes a while; a hidden window searches when it shows again.
-    if (!isVisible())
-        return;
-    const int row = MatchList->currentIndex().row();
-    search();
-    const int rows = m_model->rowCount({});
-    if (row > 0 && rows > 0)
-        MatchList->setCurrentIndex(m_model->index(std::min(row, rows - 1), 0));
+    if (isVisible())
+        search(MatchList->currentIndex().row());
 }
 
-void SmeltworkFindWindow::search()
+void SmeltworkFindWindow::search(int keptRow)
 {
-    m_model->setMatches(findRecords(m_model->tree(), FindEdit->text()));
-    const FindResult &result = m_model->result();
+    const QString text = FindEdit->text();
+    const int search = ++m_searches;
+    m_searcher.clear();
+    if (m_names < SearchedAtOnce || text.isEmpty()) {
+        showMatches(m_tree, text, findRecords(m_tree, text), keptRow);
+        return;
+    }
+    // The thread reads its own copy of the tree, which shares the lists of the window's; no
+    // one writes to those, as a change writes to a copy of its own.
+    m_searcher.start([this, tree = m_tree, text, search, keptRow] {
+        const auto outdated = [this, search] { return m_searches.load() != search; };
+        const FindResult result = findRecords(tree, text, MaxListedMatches, outdated);
+        if (outdated())
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, tree, text, result, search, keptRow] {
+                if (m_searches.load() == search)
+                    showMatches(tree, text, result, keptRow);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SmeltworkFindWindow::showMatches(const CraftingData &tree, const QString &text,
+                                      const FindResult &result, int keptRow)
+{
+    m_model->setMatches(tree, result);
     const int rows = int(result.listed.size());
     if (rows > 0)
-        MatchList->setCurrentIndex(m_model->index(0, 0));
+        MatchList->setCurrentIndex(m_model->index(std::clamp(keptRow, 0, rows - 1), 0));
 
-    if (FindEdit->text().isEmpty())
+    if (text.isEmpty())
         CountLabel->clear();
     else if (result.total > rows)
         CountLabel->setText(

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "data/editing.h"
-#include "data/records.h"
+#include "data/find.h"
 
 #include <QDialog>
+#include <QThreadPool>
+#include <atomic>
 
 class FindModel;
 class QLabel;
@@ -15,12 +16,20 @@ class QVBoxLayout;
 // processes and requirements whose names hold it listed as the user types, and the selected
 // one shown in the administration window on Return or a double-click. It is not modal: it
 // stays open beside the administration window while the user goes from match to match.
+//
+// A large tree is searched on a thread of the window's own, so that typing never waits for
+// a search: the search of a newer text takes the place of the one running, which stops. A
+// small one is searched at once, which takes less than a repaint.
 class SmeltworkFindWindow : public QDialog
 {
     Q_OBJECT
 
 public:
     explicit SmeltworkFindWindow(QWidget *parent);
+    ~SmeltworkFindWindow() override;
+
+    // Trees of fewer names are searched on the keystroke itself.
+    static constexpr qsizetype SearchedAtOnce = 50000;
 
     QLineEdit *FindEdit;
     QTreeView *MatchList;
@@ -41,9 +50,17 @@ protected:
 private:
     void buildWidgets();
     void connectSignals();
-    void search();
+    // Searches the tree for the text typed; the row `keptRow` stays selected where it can.
+    void search(int keptRow = 0);
+    void showMatches(const CraftingData &tree, const QString &text, const FindResult &result,
+                     int keptRow);
     void showSelected();
 
     FindModel *m_model;
     QVBoxLayout *m_layout;
+    CraftingData m_tree; // a copy that shares its lists with the window's
+    qsizetype m_names = 0;
+    // Counts the searches started: a search whose number is no longer the last stops.
+    std::atomic<int> m_searches{0};
+    QThreadPool m_searcher;
 };

@@ -50,7 +50,8 @@ private:
 
 } // namespace
 
-FindResult findRecords(const CraftingData &data, QStringView query, qsizetype maxListed)
+FindResult findRecords(const CraftingData &data, QStringView query, qsizetype maxListed,
+                       const std::function<bool()> &stopped)
 {
     FindResult result;
     if (query.isEmpty())
@@ -65,6 +66,8 @@ FindResult findRecords(const CraftingData &data, QStringView query, qsizetype ma
         if (matcher.matches(group.name))
             found(g, -1, -1);
         for (int p = 0; p < group.procs.size(); ++p) {
+            if (stopped && stopped())
+                return result;
             const Proc &proc = group.procs.at(p);
             if (matcher.matches(proc.name))
                 found(g, p, -1);
@@ -75,6 +78,17 @@ FindResult findRecords(const CraftingData &data, QStringView query, qsizetype ma
         }
     }
     return result;
+}
+
+qsizetype nameCount(const CraftingData &data)
+{
+    qsizetype names = data.size();
+    for (const ProcGroup &group : data) {
+        names += group.procs.size();
+        for (const Proc &proc : group.procs)
+            names += proc.reqs.size();
+    }
+    return names;
 }
 
 RecordsAt recordsAt(const CraftingData &data, const RecordPath &path)

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QStringView>
+#include <functional>
 
 // A window lists no more matches than this; a longer list helps nobody find a record.
 constexpr qsizetype MaxListedMatches = 1000;
@@ -20,9 +21,14 @@ struct FindResult
 
 // Every group, process and requirement whose name contains `query`, ignoring case, in tree
 // order: a group, then each of its processes followed by that process's requirements. An
-// empty query finds nothing.
+// empty query finds nothing. `stopped`, when given, is asked before each process: a search
+// that is no longer wanted ends there, with what it found so far.
 FindResult findRecords(const CraftingData &data, QStringView query,
-                       qsizetype maxListed = MaxListedMatches);
+                       qsizetype maxListed = MaxListedMatches,
+                       const std::function<bool()> &stopped = {});
+
+// The names a search reads: one per group, process and requirement.
+qsizetype nameCount(const CraftingData &data);
 
 // The records along a path, without detaching the tree; null where the path stops or runs
 // past the tree.

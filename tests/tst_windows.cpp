@@ -909,6 +909,31 @@ private Q_SLOTS:
                                         "top-level topic, so it has no parent");
     }
 
+    // A tree too large to search on the keystroke: the window searches while the user types,
+    // the search of each text taking the place of the one before, and lists what the last
+    // text finds.
+    void findSearchesALargeTreeAside()
+    {
+        QList<Req> reqs;
+        for (int k = 0; k < int(SmeltworkFindWindow::SearchedAtOnce) / 2; ++k)
+            reqs.append(k % 4 ? item("Tongs", "1", k) : skill("Hammering", "2"));
+        ScratchFolder folder;
+        folder.writeFile(
+            "Smeltwork.dat",
+            encodeWithQDataStream({{"Ores", {proc("Ingot", reqs), proc("Bar", reqs)}}}));
+        AdminWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        run(&w, "Ctrl+F");
+        auto *find = w.findChild<SmeltworkFindWindow *>();
+        QTRY_VERIFY(find && find->FindEdit->hasFocus());
+        run(find, "'tong Ctrl+A 'hamm");
+        QTRY_COMPARE(find->CountLabel->text(),
+                     QStringLiteral("12500 matches, the first 1000 listed"));
+        QCOMPARE(find->MatchList->model()->index(0, 0).data().toString(),
+                 QStringLiteral("Ores \u203a Ingot \u203a Hammering"));
+    }
+
     // Topics with `ids` loaded, one selected with the mouse, steps in the help window and the
     // modal windows it opens -> the tree, the topics, and what was printed.
     void helpWindowActions_data()
