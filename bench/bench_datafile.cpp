@@ -1,7 +1,10 @@
 // Times loading and saving the data file and opening and closing the administration window
-// on large synthetic trees, against baselines measured in the same run, and prints one table.
+// on large synthetic trees and on a realistic one, against baselines measured in the same
+// run, and prints one table; then the memory the loaded trees take, and the most a save of
+// them takes on top.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_datafile [repetitions]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_datafile --memory   (the memory table only)
 //   build/bench/bench_datafile --write-wide FILE   (writes the 65,535-group file, for
 //                                                   scripts/bench-startup.sh)
 //
@@ -13,6 +16,7 @@
 
 #include "app/adminwindow.h"
 #include "bench/synthetictree.h"
+#include "data/document.h"
 #include "data/fileio.h"
 #include "data/smeltfiles.h"
 #include "data/trace.h"
@@ -26,16 +30,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <malloc.h>
 #include <memory>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -500,6 +508,99 @@ WindowTimes openAndCloseWindow(bool trace)
     return times;
 }
 
+// ---- Memory ---------------------------------------------------------------------------
+
+// What the heap has handed out and not taken back, by glibc's count.
+qint64 heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+// Resident memory that is not shared: the heap and the other private pages, not the code or
+// a file mapped into memory (/proc/self/statm: resident less shared).
+qint64 privateResident()
+{
+    const int fd = ::open("/proc/self/statm", O_RDONLY);
+    char text[128] = {};
+    const ssize_t got = fd >= 0 ? ::read(fd, text, sizeof text - 1) : -1;
+    if (fd >= 0)
+        ::close(fd);
+    long size = 0, resident = 0, shared = 0;
+    if (got <= 0 || std::sscanf(text, "%ld %ld %ld", &size, &resident, &shared) != 3)
+        return 0;
+    return qint64(resident - shared) * ::sysconf(_SC_PAGESIZE);
+}
+
+// The most private resident memory while `work` runs, looked at every millisecond.
+qint64 peakWhile(const std::function<void()> &work)
+{
+    std::atomic<bool> done{false};
+    std::atomic<qint64> peak{privateResident()};
+    std::thread sampler([&] {
+        while (!done) {
+            peak = std::max(peak.load(), privateResident());
+            ::usleep(1000);
+        }
+    });
+    work();
+    done = true;
+    sampler.join();
+    return std::max(peak.load(), privateResident());
+}
+
+struct MemoryRow
+{
+    QString what;
+    double fileMb = 0;
+    double treeMb = 0;  // the heap the document holds after its load: the tree and its texts
+    double textsMb = 0; // of which the pool of distinct texts the document keeps for edits
+    double saveMb = 0;  // the most a save takes on top, private resident memory
+    double maxTree = 0; // target: tree at most this many times the file
+};
+
+// Loads the file into a document as the window does (trace off), then saves it as closing
+// the window does.
+MemoryRow measureMemory(const QString &what, const QString &path, double maxTree)
+{
+    setTrace(false);
+    MemoryRow row{what, double(QFileInfo(path).size()) / 1e6, 0, 0, 0, maxTree};
+    malloc_trim(0);
+    const qint64 before = heapInUse();
+    auto document = std::make_unique<CraftingDocument>(path);
+    if (document->load().status != LoadStatus::Loaded)
+        qFatal("bench: %s did not load", qPrintable(path));
+    row.treeMb = double(heapInUse() - before) / 1e6;
+    row.textsMb = double(document->textsCost()) / 1e6;
+    malloc_trim(0);
+    const qint64 resident = privateResident();
+    const qint64 peak = peakWhile([&] {
+        if (document->save().status != SaveStatus::Saved)
+            qFatal("bench: %s was not saved", qPrintable(path));
+    });
+    row.saveMb = double(peak - resident) / 1e6;
+    document.reset();
+    setTrace(true);
+    return row;
+}
+
+void printMemory(const std::vector<MemoryRow> &rows)
+{
+    std::printf("\n%-34s %8s %9s %7s %8s %9s %9s %8s\n", "memory (MB, 10^6 bytes)", "file", "tree",
+                "x file", "target", "met", "save +", "x tree");
+    std::printf("%s\n", QByteArray(100, '-').constData());
+    for (const MemoryRow &row : rows) {
+        const double ratio = row.treeMb / row.fileMb;
+        const double save = (row.treeMb + row.saveMb) / row.treeMb;
+        std::printf("%-34s %8.1f %9.1f %6.2fx %7.2fx %9s %9.1f %7.2fx\n",
+                    row.what.toUtf8().constData(), row.fileMb, row.treeMb, ratio, row.maxTree,
+                    ratio <= row.maxTree ? "yes" : "NO", row.saveMb, save);
+        std::printf(
+            "%-34s %8s %9.3f   (the document's pool of distinct texts, in the tree's figure)\n", "",
+            "", row.textsMb);
+    }
+}
+
 // ---- Report ---------------------------------------------------------------------------
 
 struct Row
@@ -639,7 +740,8 @@ int main(int argc, char **argv)
                    : 1;
     }
     QApplication app(argc, argv);
-    if (argc > 1)
+    const bool memoryOnly = argc > 1 && qstrcmp(argv[argc - 1], "--memory") == 0;
+    if (argc > 1 && !memoryOnly)
         repetitions = qMax(1, atoi(argv[1]));
     startTraceBuffering();
     startCat();
@@ -657,24 +759,37 @@ int main(int argc, char **argv)
     // The window reads Smeltwork.dat from the working folder, as the program does.
     QList<FileSet> files = {
         {QStringLiteral("1M:"), folder.filePath(QStringLiteral("big.dat")), {}},
+        {QStringLiteral("1M real:"), folder.filePath(QStringLiteral("realistic.dat")), {}},
         {QStringLiteral("65,535:"), folder.filePath(QStringLiteral("Smeltwork.dat")), {}},
     };
-    // Saved from the generated tree, then loaded back: the benchmark works on what a run
-    // holds, one allocation per string.
-    auto prepare = [](FileSet &file, const CraftingData &generated) {
+    // Saved from the generated tree (or written by the script), then loaded back: the
+    // benchmark works on what a run holds.
+    auto save = [](const FileSet &file, const CraftingData &generated) {
         setTrace(false);
-        if (saveFile(file.path, generated, false).status != SaveStatus::Saved ||
-            loadFile(file.path, file.data).status != LoadStatus::Loaded)
-            qFatal("bench: cannot save and load %s", qPrintable(file.path));
+        if (saveFile(file.path, generated, false).status != SaveStatus::Saved)
+            qFatal("bench: cannot save %s", qPrintable(file.path));
+    };
+    auto prepare = [](FileSet &file) {
+        setTrace(false);
+        if (loadFile(file.path, file.data).status != LoadStatus::Loaded)
+            qFatal("bench: cannot load %s", qPrintable(file.path));
         setTrace(true);
         std::printf("%-8s %-14s %5.1f MB, %7lld trace lines\n", file.label.toUtf8().constData(),
                     qPrintable(QFileInfo(file.path).fileName()),
                     double(QFileInfo(file.path).size()) / 1e6,
                     qlonglong(traceLineCount(file.data)));
     };
-    prepare(files[0], makeUniformTree(1000, 100, 10));
-    prepare(files[1], makeWideTree());
+    save(files[0], makeUniformTree(1000, 100, 10));
+    if (QProcess::execute(QStringLiteral("python3"),
+                          {QStringLiteral(SMELT_SOURCE_DIR "/bench/make_realistic.py"),
+                           QStringLiteral("1000000"), files[1].path}) != 0)
+        qFatal("bench: bench/make_realistic.py did not write the realistic tree");
+    save(files[2], makeWideTree());
+    for (FileSet &file : files)
+        prepare(file);
     std::printf("1M:      1,000 groups x 100 processes x 10 requirements\n"
+                "1M real: 1,000,000 requirements named from a game's vocabulary "
+                "(bench/make_realistic.py)\n"
                 "65,535:  65,535 groups; the first holds 65,535 processes, whose first holds "
                 "65,535 requirements\n"
                 "Medians of %d runs. The trace is buffered as in the program, with file "
@@ -685,16 +800,26 @@ int main(int argc, char **argv)
 
     Rows rows;
     for (const FileSet &file : std::as_const(files)) {
+        if (memoryOnly)
+            break;
         benchFile(file, rows);
         std::printf("  %s done after %.0f s\n", file.label.toUtf8().constData(),
                     double(total.elapsed()) / 1000);
         std::fflush(stdout);
     }
     QDir::setCurrent(folder.path());
-    benchWindow(rows);
+    if (!memoryOnly)
+        benchWindow(rows);
 
     stopCat();
     printTable(rows);
+    // Measured last, on a heap the runs above have left in use.
+    std::vector<MemoryRow> memory;
+    for (FileSet &file : files)
+        file.data = {}; // only the document's tree counts
+    memory.push_back(measureMemory(QStringLiteral("1M synthetic"), files[0].path, 3));
+    memory.push_back(measureMemory(QStringLiteral("1M realistic"), files[1].path, 1.75));
+    printMemory(memory);
     std::printf("\nLoad average at the end: %s. Total run time %.0f s\n", loadAverage().constData(),
                 double(total.elapsed()) / 1000);
     return 0;

@@ -4,7 +4,7 @@
 // redoing the sort of 65,535 groups; and measures the memory that 100 undo steps of the
 // 1,000,000-requirement tree hold. Prints the median and the single runs, in milliseconds.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_editing [runs]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_editing [runs] [sort edit find undo dialogs]
 
 #include "app/adminwindow.h"
 #include "app/findwindow.h"
@@ -22,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QShortcut>
 #include <QTemporaryDir>
@@ -204,6 +206,192 @@ void benchAddGroup(int runs)
     report("  the refill alone (fillGroupList)", refill);
 }
 
+// Notes when the first window other than `main` is painted after start(), and rejects it
+// then, so that the slot that opened it returns.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(QWidget *main) : m_main(main) { qApp->installEventFilter(this); }
+    ~FirstPaint() override { qApp->removeEventFilter(this); }
+
+    void start()
+    {
+        m_shown = -1;
+        m_timer.start();
+    }
+    double shownMs() const { return m_shown; }
+    QString shownClass() const { return m_class; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (m_shown < 0 && event->type() == QEvent::Paint && widget && widget->window() != m_main &&
+            widget->window()->isVisible()) {
+            m_shown = m_timer.nsecsElapsed() / 1e6;
+            QWidget *window = widget->window();
+            m_class = QString::fromLatin1(window->metaObject()->className());
+            QTimer::singleShot(0, window, [window] {
+                if (auto *dialog = qobject_cast<QDialog *>(window))
+                    dialog->reject();
+                else
+                    window->close();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_main;
+    QElapsedTimer m_timer;
+    double m_shown = -1;
+    QString m_class;
+};
+
+// From the key that opens each box and dialog to its first paint, on a window that loaded the
+// realistic file of 240,000 requirements: the delete questions of the four kinds, the process
+// and requirement dialogs of Add and Edit, the find window and the help window. The key is a
+// Space on the focused Actions button (Ctrl+F, the Edit help button), as the user presses it.
+void benchDialogs(int runs)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    if (QProcess::execute(QStringLiteral("python3"),
+                          {QStringLiteral(SMELT_SOURCE_DIR "/bench/make_realistic.py"),
+                           QStringLiteral("240000"), craftingFilePath()}) != 0)
+        qFatal("bench: bench/make_realistic.py did not write the 240,000-requirement file");
+    auto window = std::make_unique<BenchWindow>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qFatal("bench: the window did not show");
+    // The group with the most requirements in its first process is as bad as it gets.
+    window->ProcGroupList->setCurrentIndex(window->ProcGroupList->count() / 2);
+    window->fillGroupList();
+    FirstPaint paint(window.get());
+    struct Case
+    {
+        const char *what;
+        int action, kind; // -1: a key of its own
+    };
+    const Case cases[] = {
+        {"delete question, process group", 1, 0}, {"delete question, process", 1, 1},
+        {"delete question, item/tool", 1, 2},     {"delete question, skill", 1, 3},
+        {"add dialog, process group", 0, 0},      {"edit dialog, process", 2, 1},
+        {"edit dialog, item/tool", 2, 2},         {"add dialog, skill", 0, 3},
+        {"find window (Ctrl+F)", -1, 0},          {"help window (Edit help)", -1, 1},
+    };
+    for (const Case &c : cases) {
+        QList<double> times;
+        QString shown;
+        for (int i = 0; i < runs; ++i) {
+            window->activateWindow();
+            QApplication::processEvents();
+            window->ItemsList->setCurrentItem(window->ItemsList->topLevelItem(0));
+            window->SkillsList->setCurrentItem(window->SkillsList->topLevelItem(0));
+            if (c.action >= 0) {
+                window->ActionList->setCurrentIndex(c.action);
+                window->selectAction(c.action);
+                window->TypeList->setCurrentIndex(c.kind);
+                window->ActionBtn->setFocus();
+            }
+            paint.start();
+            if (c.action >= 0)
+                QTest::keyClick(window->ActionBtn, Qt::Key_Space);
+            else if (c.kind == 0)
+                window->showFind();
+            else
+                QTest::keyClick(window->HelpBtn, Qt::Key_Space);
+            QElapsedTimer wait;
+            wait.start();
+            while (paint.shownMs() < 0 && wait.elapsed() < 5000)
+                QApplication::processEvents(QEventLoop::AllEvents, 5);
+            times.append(paint.shownMs());
+            shown = paint.shownClass();
+            // The find window stays open beside the window; it goes away for the next run.
+            if (auto *find = window->findChild<SmeltworkFindWindow *>())
+                find->hide();
+        }
+        report(qPrintable(QStringLiteral("%1 shown (%2)").arg(QLatin1String(c.what), shown)),
+               times);
+    }
+    QLoggingCategory::setFilterRules(QString());
+}
+
+// A tree of `requirements` named from a game's vocabulary, as bench/make_realistic.py writes
+// it, loaded from its file.
+CraftingData realisticTree(int requirements)
+{
+    const QString path = QStringLiteral("realistic.dat");
+    CraftingData tree;
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    if (QProcess::execute(QStringLiteral("python3"),
+                          {QStringLiteral(SMELT_SOURCE_DIR "/bench/make_realistic.py"),
+                           QString::number(requirements), path}) != 0 ||
+        loadFile(path, tree).status != LoadStatus::Loaded)
+        qFatal("bench: bench/make_realistic.py did not write the realistic tree");
+    QLoggingCategory::setFilterRules(QString());
+    return tree;
+}
+
+// Each keystroke of `typed` in the find window of a window that loaded `tree` from its file:
+// how long the keystroke keeps the window busy, and how long until its matches are listed and
+// painted. Then the whole text typed at once, key after key, each replacing the search of
+// the one before: until the matches of the last are shown.
+void benchFindWindow(int runs, const QString &label, const CraftingData &tree,
+                     const QStringList &texts)
+{
+    auto window = windowOn(tree);
+    window->showFind();
+    auto *find = window->findChild<SmeltworkFindWindow *>();
+    if (!QTest::qWaitForWindowExposed(find))
+        qFatal("the find window did not show");
+    int resets = 0;
+    QObject::connect(find->MatchList->model(), &QAbstractItemModel::modelReset,
+                     [&resets] { ++resets; });
+    const auto waitForMatches = [&](int after) {
+        QElapsedTimer wait;
+        wait.start();
+        while (resets == after && wait.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        find->MatchList->viewport()->repaint();
+    };
+    for (const QString &typed : texts) {
+        QList<QList<double>> keys(typed.size()), shown(typed.size());
+        QStringList counts(typed.size());
+        QList<double> whole;
+        for (int i = 0; i < runs; ++i) {
+            find->FindEdit->clear();
+            for (int at = 0; at < typed.size(); ++at) {
+                QElapsedTimer timer;
+                timer.start();
+                const int before = resets;
+                QTest::keyClick(find->FindEdit, typed.at(at).toLatin1());
+                keys[at].append(timer.nsecsElapsed() / 1e6);
+                waitForMatches(before);
+                shown[at].append(timer.nsecsElapsed() / 1e6);
+                counts[at] = find->CountLabel->text();
+            }
+            find->FindEdit->clear();
+            QElapsedTimer timer;
+            timer.start();
+            QTest::keyClicks(find->FindEdit, typed);
+            const QString last = counts.last();
+            while (find->CountLabel->text() != last && timer.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            find->MatchList->viewport()->repaint();
+            whole.append(timer.nsecsElapsed() / 1e6);
+        }
+        for (int at = 0; at < typed.size(); ++at) {
+            const QString what = QStringLiteral("%1: keystroke \"%2\" in the find window (%3)")
+                                     .arg(label, typed.left(at + 1), counts.at(at));
+            report(qPrintable(what + QStringLiteral(", window busy")), keys.at(at));
+            report(qPrintable(what + QStringLiteral(", matches shown")), shown.at(at));
+        }
+        report(qPrintable(QStringLiteral("%1: \"%2\" typed at once, until its matches are shown")
+                              .arg(label, typed)),
+               whole);
+    }
+}
+
 // Each keystroke of a query typed into the find window on the 1M tree: the search, the
 // list's reset and its repaint. The one-letter queries are the worst case: nearly every
 // record matches, so every match is counted and the list is full.
@@ -241,30 +429,10 @@ void benchFind(int runs)
                plain);
     }
 
-    auto window = windowOn(tree);
-    window->showFind();
-    auto *find = window->findChild<SmeltworkFindWindow *>();
-    if (!QTest::qWaitForWindowExposed(find))
-        qFatal("the find window did not show");
-    for (const QString &typed : {QStringLiteral("Iron Ingot 3"), QStringLiteral("q")}) {
-        QList<QList<double>> keys(typed.size());
-        QStringList counts(typed.size());
-        for (int i = 0; i < runs; ++i) {
-            find->FindEdit->clear();
-            for (int at = 0; at < typed.size(); ++at) {
-                keys[at].append(elapsedMs([&] {
-                    QTest::keyClick(find->FindEdit, typed.at(at).toLatin1());
-                    find->MatchList->viewport()->repaint();
-                }));
-                counts[at] = find->CountLabel->text();
-            }
-        }
-        for (int at = 0; at < typed.size(); ++at) {
-            report(qPrintable(QStringLiteral("keystroke \"%1\" in the find window: %2")
-                                  .arg(typed.left(at + 1), counts.at(at))),
-                   keys.at(at));
-        }
-    }
+    benchFindWindow(runs, QStringLiteral("1M"), tree,
+                    {QStringLiteral("Iron Ingot 3"), QStringLiteral("q")});
+    benchFindWindow(runs, QStringLiteral("1M real"), realisticTree(1000000),
+                    {QStringLiteral("Iron Sword"), QStringLiteral("q")});
 }
 
 void benchUndoSort(int runs)
@@ -345,13 +513,29 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
 
-    benchSort(runs, false);
-    benchSort(runs, true);
-    benchEditRequirement(runs);
-    benchAddGroup(runs);
-    benchFind(runs);
-    benchUndoSort(runs);
-    benchHistoryMemory();
+    // The parts named after the runs, or all of them.
+    QStringList parts;
+    for (int i = 2; i < argc; ++i)
+        parts << QString::fromLocal8Bit(argv[i]);
+    const auto wanted = [&parts](const char *part) {
+        return parts.isEmpty() || parts.contains(QLatin1String(part));
+    };
+    if (wanted("sort")) {
+        benchSort(runs, false);
+        benchSort(runs, true);
+    }
+    if (wanted("edit")) {
+        benchEditRequirement(runs);
+        benchAddGroup(runs);
+    }
+    if (wanted("find"))
+        benchFind(runs);
+    if (wanted("undo")) {
+        benchUndoSort(runs);
+        benchHistoryMemory();
+    }
+    if (wanted("dialogs"))
+        benchDialogs(runs);
     std::fclose(devNull);
     return 0;
 }
