@@ -129,9 +129,11 @@ public:
         const Content before = m_content;
         if constexpr (std::is_void_v<std::invoke_result_t<Rule, Content &>>) {
             std::forward<Rule>(rule)(m_content);
+            shareNewTexts(before);
             record(before, touched);
         } else {
             const auto result = std::forward<Rule>(rule)(m_content);
+            shareNewTexts(before);
             record(before, touched);
             return result;
         }
@@ -154,14 +156,18 @@ private:
         return report;
     }
 
-    void record(const Content &before, const Place &touched)
+    // A name typed in a dialog, or pasted, becomes the string the tree already holds for it.
+    void shareNewTexts(const Content &before)
     {
-        // A name typed in a dialog becomes the string the tree already holds for it.
         if constexpr (std::is_same_v<Content, CraftingData>) {
             if (!m_texts)
                 m_texts = std::make_shared<TextPool>();
-            shareTexts(m_content, touched, *m_texts);
+            ::shareNewTexts(m_content, before, *m_texts);
         }
+    }
+
+    void record(const Content &before, const Place &touched)
+    {
         if (m_content == before)
             return;
         m_history.record(before, touched);

@@ -1,8 +1,8 @@
 #include "data/editing.h"
 
-#include "data/find.h"
 #include "data/trace.h"
 
+#include <QSet>
 #include <QStringMatcher>
 #include <algorithm>
 #include <set>
@@ -206,29 +206,75 @@ Req *reqAt(CraftingData &data, int g, int p, int k)
     return proc && k >= 0 && k < proc->reqs.size() ? &proc->reqs[k] : nullptr;
 }
 
-void shareTexts(CraftingData &data, const RecordPath &path, TextPool &texts)
+namespace {
+
+// Each makes the texts of a requirement, or of a list of them, the pool's strings; true when one
+// of them was another string. A list is written to only where a record changed: a write
+// detaches it from the lists the undo history shares.
+bool share(QString &text, TextPool &texts)
 {
-    // Read without writing, and written only where the pool's string is another one: a write
-    // detaches every list on the path.
-    const RecordsAt at = recordsAt(data, path);
-    const auto pooled = [&texts](const QString &now, QString &shared) {
-        shared = texts.shared(now);
-        return shared.constData() != now.constData();
+    QString pooled = texts.shared(text);
+    if (pooled.constData() == text.constData())
+        return false;
+    text = std::move(pooled);
+    return true;
+}
+
+bool share(Req &req, TextPool &texts)
+{
+    const bool name = share(req.name, texts);
+    return share(req.multiplier, texts) || name;
+}
+
+template <typename Record> bool share(QList<Record> &list, TextPool &texts)
+{
+    bool changed = false;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        Record record = list.at(i);
+        if (share(record, texts))
+            list[i] = std::move(record), changed = true;
+    }
+    return changed;
+}
+
+} // namespace
+
+void shareNewTexts(CraftingData &data, const CraftingData &before, TextPool &texts)
+{
+    if (data.isSharedWith(before))
+        return;
+    // A list the change did not write is still the one `before` holds: in its place, or moved
+    // by a sort, which moves records and not their lists. Its texts are the pool's already.
+    QSet<const Proc *> movedProcs;
+    const auto keptProcs = [&](qsizetype g, const QList<Proc> &procs) {
+        if (g < before.size() && procs.isSharedWith(before.at(g).procs))
+            return true;
+        if (movedProcs.isEmpty()) {
+            for (const ProcGroup &group : before)
+                movedProcs.insert(group.procs.constData());
+        }
+        return movedProcs.contains(procs.constData());
     };
-    QString name, multiplier;
-    if (path.req >= 0) {
-        if (!at.req)
-            return;
-        const bool newMultiplier = pooled(at.req->multiplier, multiplier);
-        if (pooled(at.req->name, name))
-            reqAt(data, path.group, path.proc, path.req)->name = name;
-        if (newMultiplier)
-            reqAt(data, path.group, path.proc, path.req)->multiplier = multiplier;
-    } else if (path.proc >= 0) {
-        if (at.proc && pooled(at.proc->name, name))
-            procAt(data, path.group, path.proc)->name = name;
-    } else if (at.group && pooled(at.group->name, name)) {
-        groupAt(data, path.group)->name = name;
+    for (qsizetype g = 0; g < data.size(); ++g) {
+        ProcGroup group = std::as_const(data).at(g);
+        const bool samePlace =
+            g < before.size() && before.at(g).name.constData() == group.name.constData();
+        bool changed = !samePlace && share(group.name, texts);
+        if (!keptProcs(g, group.procs)) {
+            QSet<const Req *> keptReqs;
+            for (const Proc &proc : before.value(g).procs)
+                keptReqs.insert(proc.reqs.constData());
+            for (qsizetype p = 0; p < group.procs.size(); ++p) {
+                Proc proc = std::as_const(group.procs).at(p);
+                bool procChanged = share(proc.name, texts);
+                if (!keptReqs.contains(proc.reqs.constData()))
+                    procChanged = share(proc.reqs, texts) || procChanged;
+                if (procChanged)
+                    group.procs[p] = std::move(proc), changed = true;
+            }
+        }
+        if (changed)
+            data[g] = std::move(group);
     }
 }
 
@@ -377,9 +423,12 @@ int replaceInNames(CraftingData &data, const QString &text, const QString &repla
         return wholeName ? name.size() == text.size() && !name.compare(text, Qt::CaseInsensitive)
                          : matcher.indexIn(name) >= 0;
     };
+    // Names that come out equal share one string, as a loaded tree's do.
+    TextPool texts;
     const auto replaced = [&](const QString &name) {
-        return wholeName ? replacement
-                         : QString(name).replace(text, replacement, Qt::CaseInsensitive);
+        return wholeName
+                   ? replacement
+                   : texts.shared(QString(name).replace(text, replacement, Qt::CaseInsensitive));
     };
     // A replacement that gives the same name ("ore" for "Ore" in "Ore") changes nothing.
     return changeRecords(

@@ -64,10 +64,11 @@ struct RecordPath
 };
 bool operator==(const RecordPath &a, const RecordPath &b);
 
-// Makes the names and the multiplier of the record at `path` (the deepest level given) the
-// pool's strings for their texts, so that a change shares its texts with the rest of the
-// tree as a loaded tree does. Nothing changes for a path that leads nowhere.
-void shareTexts(CraftingData &data, const RecordPath &path, TextPool &texts);
+// Makes every name and multiplier that a change wrote into `data` (the tree `before` it, whose
+// lists `data` shares where the change did not write) the pool's string for its text, so that
+// added, pasted and renamed records share their texts with the rest of the tree as a loaded
+// tree does. Only the lists the change wrote are looked through.
+void shareNewTexts(CraftingData &data, const CraftingData &before, TextPool &texts);
 
 // The record at a position, or null when there is none.
 ProcGroup *groupAt(CraftingData &data, int g);

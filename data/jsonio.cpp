@@ -1,6 +1,7 @@
 #include "data/jsonio.h"
 
 #include "data/escaping.h"
+#include "data/textpool.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -320,10 +321,14 @@ private:
         return read(value, path, out.first());
     }
 
-    // The member `key` of a record's object `o`, at `path`.
+    // The member `key` of a record's object `o`, at `path`. Equal texts share one string, as
+    // a loaded file's do.
     bool field(const QJsonObject &o, const QString &path, const char *key, QString &out)
     {
-        return string(o.value(QLatin1String(key)), path + u'.' + QLatin1String(key), out);
+        if (!string(o.value(QLatin1String(key)), path + u'.' + QLatin1String(key), out))
+            return false;
+        out = m_texts.shared(out);
+        return true;
     }
     bool field(const QJsonObject &o, const QString &path, const char *key, qint64 min, qint64 max,
                qint64 &out)
@@ -386,6 +391,8 @@ private:
         return object(root, QStringLiteral("$"), {"format", key}, o) &&
                field(o, QStringLiteral("$"), key, out);
     }
+
+    TextPool m_texts;
 };
 
 // QJsonDocument keeps the last of two equal keys in an object; the import refuses them

@@ -570,6 +570,10 @@ private Q_SLOTS:
         QTest::newRow("added records") << "add =Wood, add 1=Dust, add 1/1=Glue";
         QTest::newRow("a text new to the tree, twice") << "edit 0/0/0=Zinc, add 4/0=Zinc";
         QTest::newRow("undone and redone") << "edit 0/0/0=Zinc, undo, redo";
+        QTest::newRow("pasted and copied records, sorted")
+            << "paste 0/0/0=[{\"name\":\"Anvil\",\"multiplier\":\"1\",\"type\":0,\"id\":3},"
+               "{\"name\":\"Zinc\",\"multiplier\":\"7\",\"type\":0,\"id\":3}], copy 1/1, "
+               "paste 1/1/0=[{\"name\":\"Zinc\",\"multiplier\":\"7\",\"type\":0,\"id\":3}], sort 1";
     }
 
     void equalTextsAreOneString()
