@@ -16,43 +16,28 @@ cd "$(dirname "$0")/.."
 runs=${1:-5}
 build=${2:-build}
 unset QT_LOGGING_RULES QT_MESSAGE_PATTERN
-scripts/deps.sh pv
+scripts/deps.sh time pv
 scripts/build.sh "$build" >/dev/null
 program=$PWD/$build/app/SmeltworkAdmin
 keys=$PWD/bench/keytowindow.py
 
-scratch=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$scratch"' EXIT
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$scratch/display") XDG_RUNTIME_DIR=$scratch/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source scripts/bench-outside.sh
 python3 bench/make_realistic.py 240000 "$scratch/Smeltwork.dat"
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # measure SINK KEY...: starts the program, presses the keys once its window is up, prints the
 # milliseconds from the last key until a window was mapped, and kills the program.
 measure() {
-    local sink=$1
+    local sink=$1 window= started
     shift
-    rm -rf "$scratch/run"
-    mkdir "$scratch/run"
-    cp "$scratch/Smeltwork.dat" "$scratch/run/"
-    if [ "$sink" = slow ]; then
-        # The shell's own stderr elsewhere: it would say that the program was killed.
-        (cd "$scratch/run" && "$program" 2>&1 >/dev/null | pv -q -L 2m >/dev/null) 2>/dev/null &
-    else
-        (cd "$scratch/run" && exec "$program" >/dev/null 2>&1) &
-    fi
-    local started=$! window= polls=0
-    until window=$(xdotool search --onlyvisible --name '^Smeltwork - Admin$' 2>/dev/null | head -n1) &&
-        [ -n "$window" ]; do
-        [ $((polls += 1)) -gt 2000 ] && { echo "The window did not appear." >&2; return 1; }
-        sleep 0.01
+    # Now and then a start fails to reach the X server (Qt says it could not load the xcb
+    # plugin); it is started again.
+    for _ in 1 2 3; do
+        startProgram "$sink"
+        started=$!
+        window=$(programWindow "$started" 2>/dev/null) && break
+        wait "$started" 2>/dev/null || true
     done
+    [ -n "$window" ] || { echo "The program's window did not appear." >&2; return 1; }
     local pid
     pid=$(xdotool getwindowpid "$window")
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true

@@ -24,15 +24,7 @@ scripts/deps.sh time pv # GNU time, for the program's CPU time; pv, the slow rea
 scripts/build.sh "$build" -DSMELT_BENCH=ON >/dev/null
 program=$PWD/$build/app/SmeltworkAdmin
 
-scratch=$(mktemp -d)
-# Xvfb picks a free display and prints its number once it takes connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$scratch"' EXIT
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$scratch/display") XDG_RUNTIME_DIR=$scratch/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source scripts/bench-outside.sh
 if [ -n "$data" ]; then
     cp "$data" "$scratch/Smeltwork.dat"
 else
@@ -40,43 +32,22 @@ else
 fi
 printf 'Data file: %s, %s bytes\n' "${data:-the 65,535-group file}" "$(stat -c %s "$scratch/Smeltwork.dat")"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
 # run SINK [VARIABLE=VALUE...]: one start and close of the program; prints the seconds
 # until the window was shown, from Escape until the lock was gone and until the exit, and of
 # CPU time
 run() {
     local sink=$1
     shift
-    rm -rf "$scratch/run"
-    mkdir "$scratch/run"
-    cp "$scratch/Smeltwork.dat" "$scratch/run/"
     local start=$EPOCHREALTIME
-    if [ "$sink" = pipe ]; then
-        (cd "$scratch/run" && env "$@" /usr/bin/time -f "%U %S" -o "$scratch/cpu" \
-            "$program" 2>&1 >/dev/null | cat >/dev/null) &
-    elif [ "$sink" = slow ]; then
-        (cd "$scratch/run" && env "$@" /usr/bin/time -f "%U %S" -o "$scratch/cpu" \
-            "$program" 2>&1 >/dev/null | pv -q -L 2m >/dev/null) &
-    else
-        (cd "$scratch/run" && env "$@" /usr/bin/time -f "%U %S" -o "$scratch/cpu" \
-            "$program" >/dev/null 2>/dev/null) &
-    fi
-    local app=$! window= polls=0
-    until window=$(xdotool search --onlyvisible --name '^Smeltwork' 2>/dev/null | head -n1) &&
-        [ -n "$window" ]; do
-        if ! kill -0 "$app" "$xvfb" 2>/dev/null || [ $((polls += 1)) -gt 6000 ]; then
-            echo "The program's window did not appear:" "$(cat "$scratch/cpu" 2>/dev/null)" >&2
-            return 1
-        fi
-        sleep 0.005
-    done
+    startProgram "$sink" "$@"
+    local app=$! window
+    window=$(programWindow "$app") || return 1
     local shown=$EPOCHREALTIME
     sleep 1 # the first paint and whatever else follows the window's mapping
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
     local close=$EPOCHREALTIME
     timeout 10 xdotool key Escape
-    polls=0
+    local polls=0
     while [ -e "$scratch/run/Smeltwork.dat.lock" ] && [ $((polls += 1)) -le 12000 ]; do
         sleep 0.005
     done
