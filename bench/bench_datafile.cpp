@@ -201,17 +201,22 @@ private:
 class ThroughQDebug
 {
 public:
-    ThroughQDebug() { next = qInstallMessageHandler(forward); }
-    ~ThroughQDebug() { qInstallMessageHandler(next); }
+    // Installing none puts Qt's own back, which the next installation hands back.
+    ThroughQDebug() : m_program(qInstallMessageHandler(nullptr))
+    {
+        qtHandler = qInstallMessageHandler(forward);
+    }
+    ~ThroughQDebug() { qInstallMessageHandler(m_program); }
 
 private:
     static void forward(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
-        next(type, context, text);
+        qtHandler(type, context, text);
     }
-    static QtMessageHandler next;
+    static QtMessageHandler qtHandler;
+    QtMessageHandler m_program; // the program's own, which buffers the trace
 };
-QtMessageHandler ThroughQDebug::next = nullptr;
+QtMessageHandler ThroughQDebug::qtHandler = nullptr;
 
 volatile qint64 sink; // keeps the baseline's decoding from being optimised away
 
@@ -338,14 +343,14 @@ void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
 // one that drops every message, which leaves what Qt's printf formatting costs.
 Sample qDebugLines(const CraftingData &data, bool discard)
 {
-    const QtMessageHandler previous = discard ? qInstallMessageHandler(discardMessage) : nullptr;
+    // None installed: Qt's own, in place of the program's.
+    const QtMessageHandler program = qInstallMessageHandler(discard ? discardMessage : nullptr);
     StderrTo quiet(Sink::Null);
     Stopwatch watch;
     printTrace(data, DebugFormats,
                [](const char *format, auto... args) { qDebug(format, args...); });
     const Sample time = watch.elapsed();
-    if (discard)
-        qInstallMessageHandler(previous);
+    qInstallMessageHandler(program);
     return time;
 }
 
