@@ -27,24 +27,15 @@ python3 bench/make_realistic.py 240000 "$scratch/Smeltwork.dat"
 # measure SINK KEY...: starts the program, presses the keys once its window is up, prints the
 # milliseconds from the last key until a window was mapped, and kills the program.
 measure() {
-    local sink=$1 window= started
+    startUntilShown "$1" || return 1
     shift
-    # Now and then a start fails to reach the X server (Qt says it could not load the xcb
-    # plugin); it is started again.
-    for _ in 1 2 3; do
-        startProgram "$sink"
-        started=$!
-        window=$(programWindow "$started" 2>/dev/null) && break
-        wait "$started" 2>/dev/null || true
-    done
-    [ -n "$window" ] || { echo "The program's window did not appear." >&2; return 1; }
     local pid
     pid=$(xdotool getwindowpid "$window")
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
     sleep 0.5
     timeout 30 python3 "$keys" "$@" | cut -d' ' -f1
     kill -KILL "$pid"
-    wait "$started" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
 }
 
 tabs() { for _ in $(seq "$1"); do printf 'Tab '; done; }

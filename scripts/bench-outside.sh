@@ -50,3 +50,18 @@ programWindow() {
     done
     echo "$window"
 }
+
+# startUntilShown SINK [VARIABLE=VALUE...]: startProgram, then programWindow; sets `app` (the
+# job), `window` and `startedAt` (the time of the start). Now and then a start fails to reach
+# the X server (Qt says it could not load its xcb plugin, and ends): it is started again, at
+# most three times.
+startUntilShown() {
+    for _ in 1 2 3; do
+        startedAt=$EPOCHREALTIME
+        startProgram "$@"
+        app=$!
+        window=$(programWindow "$app") && return 0
+        wait "$app" 2>/dev/null || true
+    done
+    return 1
+}

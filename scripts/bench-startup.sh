@@ -38,11 +38,8 @@ printf 'Data file: %s, %s bytes\n' "${data:-the 65,535-group file}" "$(stat -c %
 run() {
     local sink=$1
     shift
-    local start=$EPOCHREALTIME
-    startProgram "$sink" "$@"
-    local app=$! window
-    window=$(programWindow "$app") || return 1
-    local shown=$EPOCHREALTIME
+    startUntilShown "$sink" "$@" || return 1
+    local start=$startedAt shown=$EPOCHREALTIME
     sleep 1 # the first paint and whatever else follows the window's mapping
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
     local close=$EPOCHREALTIME
