@@ -298,10 +298,12 @@ SmeltworkAdminDialogBase::Touched SmeltworkAdminDialogBase::editReqAction(bool s
     const bool everywhere =
         others > 0 &&
         SmeltworkMessageBox::question(
-            this, tr("Change the id of all %n item/tool(s) named \"%1\" from %2 to %3?", nullptr,
-                     others + 1)
-                      .arg(old.name, idText(old.id), idText(edited.id))) ==
-            SmeltworkMessageBox::Yes;
+            this,
+            tr("Change the id of all %n item/tool(s) named \"%1\" from %2 to %3?", nullptr,
+               others + 1)
+                .arg(old.name, idText(old.id), idText(edited.id)),
+            SmeltworkMessageBox::Buttons(SmeltworkMessageBox::Yes) | SmeltworkMessageBox::No,
+            SmeltworkMessageBox::No) == SmeltworkMessageBox::Yes;
     m_document.edit({g, p, k}, [&](CraftingData &d) {
         if (everywhere)
             changeItemIds(d, old.name, old.id, edited.id);

@@ -262,10 +262,13 @@ void SmeltworkAdminDialogBase::followDisk()
 void SmeltworkAdminDialogBase::addShortcuts()
 {
     addWindowKeys(
-        this, QList<WindowKey>{{tr("Find"), findKeys(), [this] { showFind(); }},
-                               {tr("Problems"), problemsKeys(), [this] { showProblems(); }}} +
-                  documentKeys([this] { showChange(m_document.undo()); },
-                               [this] { showChange(m_document.redo()); }, [this] { saveData(); }));
+        this,
+        QList<WindowKey>{
+            {tr("Find"), findKeys(), [this] { showFind(); }},
+            {tr("Replace"), {QKeySequence(Qt::CTRL | Qt::Key_H)}, [this] { showReplace(); }},
+            {tr("Problems"), problemsKeys(), [this] { showProblems(); }}} +
+            documentKeys([this] { showChange(m_document.undo()); },
+                         [this] { showChange(m_document.redo()); }, [this] { saveData(); }));
 }
 
 void SmeltworkAdminDialogBase::addRecordKeys()
@@ -402,19 +405,49 @@ void SmeltworkAdminDialogBase::selectReqRow(int k)
 
 void SmeltworkAdminDialogBase::showFind()
 {
+    openFind(false);
+}
+
+void SmeltworkAdminDialogBase::showReplace()
+{
+    openFind(true);
+}
+
+void SmeltworkAdminDialogBase::openFind(bool replacing)
+{
     using Self = SmeltworkAdminDialogBase;
     if (!m_find) {
         m_find = new SmeltworkFindWindow(this);
         placeBeside(m_find, this);
         connect(m_find, &SmeltworkFindWindow::showRequested, this, &Self::showFound);
+        connect(m_find, &SmeltworkFindWindow::replaceRequested, this, &Self::replaceEverywhere);
         connect(&m_document, &DocumentBase::changed, m_find, [this] { m_find->setTree(groups); });
     }
+    m_find->setReplacing(replacing);
     m_find->show();
     m_find->setTree(groups); // a hidden window does not search
     m_find->raise();
     m_find->activateWindow();
     m_find->FindEdit->setFocus();
     m_find->FindEdit->selectAll();
+}
+
+void SmeltworkAdminDialogBase::replaceEverywhere(const QString &text, const QString &replacement,
+                                                 bool wholeName)
+{
+    CraftingData replaced = groups;
+    const int names = replaceInNames(replaced, text, replacement, wholeName);
+    if (names == 0 ||
+        SmeltworkMessageBox::question(
+            m_find,
+            tr("Replace \"%1\" with \"%2\" in %n name(s)?", nullptr, names).arg(text, replacement),
+            SmeltworkMessageBox::Buttons(SmeltworkMessageBox::Yes) | SmeltworkMessageBox::No,
+            SmeltworkMessageBox::No) != SmeltworkMessageBox::Yes)
+        return;
+    const RecordPath current{currentGroup(), currentProc()};
+    m_document.edit({}, [&replaced](CraftingData &d) { d = replaced; });
+    fillGroupNames();
+    showRecord(current);
 }
 
 void SmeltworkAdminDialogBase::showProblems()

@@ -99,6 +99,8 @@ protected Q_SLOTS:
     virtual void sortProcGrpList();
     virtual void sortProcList();
     virtual void showFind();
+    // The find window with the line to replace with (Ctrl+H).
+    virtual void showReplace();
     virtual void showProblems();
 
 private:
@@ -148,6 +150,9 @@ private:
     // Shows `path` after a change made from a list, and gives the list of its kind the focus.
     void showEdited(const RecordPath &path);
     void showFound(const RecordPath &path);
+    // Replace All of the find window: every name at once, after a question, one undo step.
+    void replaceEverywhere(const QString &text, const QString &replacement, bool wholeName);
+    void openFind(bool replacing);
     // Says that the list a record would be added to at `place` is full, when it is.
     bool refusedAsFull(qsizetype size, const RecordPath &place);
     // Changes the tree at `place` by `rule` (actions.cpp), and says so when its list was full;

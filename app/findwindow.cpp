@@ -4,11 +4,14 @@
 #include "dialogs/wholetext.h"
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -128,6 +131,19 @@ void SmeltworkFindWindow::buildWidgets()
     FindEdit->installEventFilter(this);
     m_layout->addWidget(FindEdit);
 
+    auto *replaceRow = makeLayout<QHBoxLayout>(6, 0);
+    ReplaceLabel = makeLabel(this, "ReplaceLabel", tr("Replace &with:"));
+    ReplaceEdit = makeLineEdit(this, "ReplaceEdit");
+    ReplaceLabel->setBuddy(ReplaceEdit);
+    WholeNameBox = makeNamed<QCheckBox>(this, "WholeNameBox");
+    WholeNameBox->setText(tr("Whole &name"));
+    ReplaceAllBtn = makeButton(this, "ReplaceAllBtn", tr("Replace &All"));
+    ReplaceAllBtn->setAutoDefault(false); // Return in the lines shows a match, as in Find
+    for (QWidget *widget : QList<QWidget *>{ReplaceLabel, ReplaceEdit, WholeNameBox, ReplaceAllBtn})
+        replaceRow->addWidget(widget);
+    m_layout->addLayout(replaceRow);
+    setReplacing(false);
+
     m_model = new FindModel(this);
     MatchList = makeNamed<QTreeView>(this, "MatchList");
     MatchList->setModel(m_model);
@@ -156,8 +172,27 @@ void SmeltworkFindWindow::connectSignals()
 {
     using Self = SmeltworkFindWindow;
     connect(FindEdit, &QLineEdit::textChanged, this, [this] { search(); });
+    connect(WholeNameBox, &QCheckBox::toggled, this, [this] { search(); });
+    connect(ReplaceEdit, &QLineEdit::returnPressed, this, &Self::showSelected);
+    connect(ReplaceAllBtn, &QPushButton::clicked, this, [this] {
+        if (!FindEdit->text().isEmpty())
+            emit replaceRequested(FindEdit->text(), ReplaceEdit->text(), wholeNames());
+    });
     connect(FindEdit, &QLineEdit::returnPressed, this, &Self::showSelected);
     connect(MatchList, &QTreeView::activated, this, &Self::showSelected);
+}
+
+void SmeltworkFindWindow::setReplacing(bool replacing)
+{
+    for (QWidget *widget : QList<QWidget *>{ReplaceLabel, ReplaceEdit, WholeNameBox, ReplaceAllBtn})
+        widget->setVisible(replacing);
+    if (!replacing && WholeNameBox->isChecked())
+        WholeNameBox->setChecked(false); // finds parts of names again
+}
+
+bool SmeltworkFindWindow::wholeNames() const
+{
+    return WholeNameBox->isChecked();
 }
 
 void SmeltworkFindWindow::setTree(const CraftingData &tree)
@@ -174,15 +209,16 @@ void SmeltworkFindWindow::search(int keptRow)
     const QString text = FindEdit->text();
     const int search = ++m_searches;
     m_searcher.clear();
+    const bool whole = wholeNames();
     if (m_names < SearchedAtOnce || text.isEmpty()) {
-        showMatches(m_tree, text, findRecords(m_tree, text), keptRow);
+        showMatches(m_tree, text, findRecords(m_tree, text, MaxListedMatches, {}, whole), keptRow);
         return;
     }
     // The thread reads its own copy of the tree, which shares the lists of the window's; no
     // one writes to those, as a change writes to a copy of its own.
-    m_searcher.start([this, tree = m_tree, text, search, keptRow] {
+    m_searcher.start([this, tree = m_tree, text, search, keptRow, whole] {
         const auto outdated = [this, search] { return m_searches.load() != search; };
-        const FindResult result = findRecords(tree, text, MaxListedMatches, outdated);
+        const FindResult result = findRecords(tree, text, MaxListedMatches, outdated, whole);
         if (outdated())
             return;
         QMetaObject::invokeMethod(

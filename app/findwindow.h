@@ -7,8 +7,10 @@
 #include <atomic>
 
 class FindModel;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeView;
 class QVBoxLayout;
 
@@ -32,8 +34,15 @@ public:
     static constexpr qsizetype SearchedAtOnce = 50000;
 
     QLineEdit *FindEdit;
+    QLabel *ReplaceLabel;
+    QLineEdit *ReplaceEdit;
+    QCheckBox *WholeNameBox;
+    QPushButton *ReplaceAllBtn;
     QTreeView *MatchList;
     QLabel *CountLabel;
+
+    // Shows or hides the line to replace with, the Whole name box and Replace All.
+    void setReplacing(bool replacing);
 
 public Q_SLOTS:
     // The tree to search, a copy that shares its lists with the window's: when it has
@@ -43,6 +52,9 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void showRequested(const RecordPath &path);
+    // Replace All: `text` is to become `replacement` in every name that holds it (is it,
+    // with `wholeName`).
+    void replaceRequested(const QString &text, const QString &replacement, bool wholeName);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,6 +67,7 @@ private:
     void showMatches(const CraftingData &tree, const QString &text, const FindResult &result,
                      int keptRow);
     void showSelected();
+    bool wholeNames() const;
 
     FindModel *m_model;
     QVBoxLayout *m_layout;

@@ -10,7 +10,7 @@ namespace {
 class NameMatcher
 {
 public:
-    explicit NameMatcher(QStringView query)
+    NameMatcher(QStringView query, bool whole) : m_whole(whole)
     {
         m_query.reserve(query.size());
         for (const QChar c : query)
@@ -21,6 +21,8 @@ public:
     {
         const qsizetype length = m_query.size();
         const qsizetype last = name.size() - length;
+        if (m_whole && last != 0)
+            return false;
         const char16_t *text = reinterpret_cast<const char16_t *>(name.constData());
         const char16_t first = m_query.front();
         for (qsizetype at = 0; at <= last; ++at) {
@@ -46,17 +48,18 @@ private:
     }
 
     std::u16string m_query;
+    bool m_whole;
 };
 
 } // namespace
 
 FindResult findRecords(const CraftingData &data, QStringView query, qsizetype maxListed,
-                       const std::function<bool()> &stopped)
+                       const std::function<bool()> &stopped, bool wholeName)
 {
     FindResult result;
     if (query.isEmpty())
         return result;
-    const NameMatcher matcher(query);
+    const NameMatcher matcher(query, wholeName);
     const auto found = [&](int g, int p, int k) {
         if (result.total++ < maxListed)
             result.listed.append({g, p, k});

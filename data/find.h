@@ -19,13 +19,13 @@ struct FindResult
     qsizetype total = 0;      // every match, listed or not
 };
 
-// Every group, process and requirement whose name contains `query`, ignoring case, in tree
-// order: a group, then each of its processes followed by that process's requirements. An
-// empty query finds nothing. `stopped`, when given, is asked before each process: a search
-// that is no longer wanted ends there, with what it found so far.
+// Every group, process and requirement whose name contains `query` (with `wholeName`: is
+// `query`), ignoring case, in tree order: a group, then each of its processes followed by that
+// process's requirements. An empty query finds nothing. `stopped`, when given, is asked
+// before each process: a search that is no longer wanted ends there, with what it found so far.
 FindResult findRecords(const CraftingData &data, QStringView query,
                        qsizetype maxListed = MaxListedMatches,
-                       const std::function<bool()> &stopped = {});
+                       const std::function<bool()> &stopped = {}, bool wholeName = false);
 
 // The names a search reads: one per group, process and requirement.
 qsizetype nameCount(const CraftingData &data);

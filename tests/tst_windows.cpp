@@ -875,6 +875,33 @@ private Q_SLOTS:
         QCOMPARE(folder.readFile("Smeltwork.dat"), encodeWithQDataStream(expected));
     }
 
+    // Ctrl+H: the find window with the line to replace with. Replace All asks, then changes
+    // every name that holds the text (that is it, with Whole name) in one step for Ctrl+Z.
+    void replaceEverywhereByKeys()
+    {
+        Session s(encodeWithQDataStream(forge()), {"Yes", "Yes"});
+        QVERIFY(s.active);
+        run(s.window.get(), "Ctrl+H");
+        auto *find = s.window->findChild<SmeltworkFindWindow *>();
+        QVERIFY(find);
+        QTRY_VERIFY(find->isActiveWindow() && find->FindEdit->hasFocus());
+        run(find, "'ING Alt+W 'ung Alt+A");
+        find->FindEdit->setFocus();
+        run(find, "Ctrl+A 'hammer Alt+N Alt+W Ctrl+A 'Mallet Alt+A");
+        QCOMPARE(s.boxes.shown(), QStringList({"Replace \"ING\" with \"ung\" in 3 names?",
+                                               "Replace \"hammer\" with \"Mallet\" in 1 name?"}));
+        CraftingData expected = forge();
+        QList<Req> &ingot = expected[0].procs[0].reqs;
+        expected[0].procs[0].name = "ungot", ingot[1].name = "Smithung", ingot[3].name = "Minung";
+        ingot[0].name = "Mallet";
+        QCOMPARE(s.window->data(), expected);
+        s.window->activateWindow();
+        QTRY_VERIFY(s.window->isActiveWindow());
+        run(s.window.get(), "Ctrl+Z");
+        ingot[0].name = "Hammer";
+        QCOMPARE(s.window->data(), expected);
+    }
+
     // F8 lists what the checks find by the records' names, checked again in the background
     // after each change; Return shows the record. The help window's F8 lists its topics'.
     void problemsByKey()

@@ -52,6 +52,13 @@
                 <numerusform>Change the id of all %n item/tools named "%1" from %2 to %3?</numerusform>
             </translation>
         </message>
+        <message numerus="yes">
+            <source>Replace "%1" with "%2" in %n name(s)?</source>
+            <translation>
+                <numerusform>Replace "%1" with "%2" in %n name?</numerusform>
+                <numerusform>Replace "%1" with "%2" in %n names?</numerusform>
+            </translation>
+        </message>
     </context>
     <context>
         <name>SmeltworkChecks</name>
