@@ -452,18 +452,9 @@ void SmeltworkAdminDialogBase::replaceEverywhere(const QString &text, const QStr
 
 void SmeltworkAdminDialogBase::showProblems()
 {
-    if (!m_problems) {
-        m_problems = new SmeltworkProblemsWindow(this);
-        placeBeside(m_problems, this);
-        connect(m_problems, &SmeltworkProblemsWindow::showRequested, this,
-                [this](const CheckProblem &problem) { showFound(problem.record); });
-        connect(&m_document, &DocumentBase::changed, m_problems,
-                [this] { m_problems->setContent(groups); });
-        m_problems->setContent(groups);
-    }
-    m_problems->show();
-    m_problems->raise();
-    m_problems->activateWindow();
+    SmeltworkProblemsWindow::open(
+        m_problems, this, m_document, [this] { return SmeltFile(groups); },
+        [this](const CheckProblem &problem) { showFound(problem.record); });
 }
 
 void SmeltworkAdminDialogBase::showFound(const RecordPath &path)

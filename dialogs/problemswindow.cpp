@@ -85,6 +85,24 @@ SmeltworkProblemsWindow::SmeltworkProblemsWindow(QWidget *parent)
             [this](const QModelIndex &index) { emit showRequested(m_model->at(index.row())); });
 }
 
+void SmeltworkProblemsWindow::open(SmeltworkProblemsWindow *&window, QWidget *owner,
+                                   DocumentBase &document,
+                                   const std::function<SmeltFile()> &content,
+                                   const std::function<void(const CheckProblem &)> &show)
+{
+    if (!window) {
+        window = new SmeltworkProblemsWindow(owner);
+        placeBeside(window, owner);
+        connect(window, &SmeltworkProblemsWindow::showRequested, owner, show);
+        connect(&document, &DocumentBase::changed, window,
+                [window, content] { window->setContent(content()); });
+        window->setContent(content());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 SmeltworkProblemsWindow::~SmeltworkProblemsWindow()
 {
     m_checker.clear();

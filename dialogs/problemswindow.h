@@ -1,10 +1,12 @@
 #pragma once
 
 #include "data/checks.h"
+#include "data/document.h"
 #include "data/smeltfile.h"
 
 #include <QDialog>
 #include <QThreadPool>
+#include <functional>
 
 class ProblemModel;
 class QLabel;
@@ -22,6 +24,13 @@ class SmeltworkProblemsWindow : public QDialog
 public:
     explicit SmeltworkProblemsWindow(QWidget *parent);
     ~SmeltworkProblemsWindow() override;
+
+    // Shows the problems window of `owner`, made beside it the first time, for the content
+    // that `content` gives, checked again whenever `document` changes; `show` shows the record
+    // of a problem chosen there.
+    static void open(SmeltworkProblemsWindow *&window, QWidget *owner, DocumentBase &document,
+                     const std::function<SmeltFile()> &content,
+                     const std::function<void(const CheckProblem &)> &show);
 
     QTreeView *ProblemList;
     QLabel *CountLabel;

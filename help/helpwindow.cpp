@@ -320,21 +320,12 @@ bool SmeltworkHelpDialog::refusedAsFull(EditResult result)
 
 void SmeltworkHelpDialog::showProblems()
 {
-    if (!m_problems) {
-        m_problems = new SmeltworkProblemsWindow(this);
-        placeBeside(m_problems, this);
-        connect(m_problems, &SmeltworkProblemsWindow::showRequested, this,
-                [this](const CheckProblem &problem) {
-                    if (QTreeWidgetItem *item = itemOfTopic(problem.topic))
-                        HeaderList->setCurrentItem(item);
-                });
-        connect(&m_document, &DocumentBase::changed, m_problems,
-                [this] { m_problems->setContent(topics); });
-        m_problems->setContent(topics);
-    }
-    m_problems->show();
-    m_problems->raise();
-    m_problems->activateWindow();
+    SmeltworkProblemsWindow::open(
+        m_problems, this, m_document, [this] { return SmeltFile(topics); },
+        [this](const CheckProblem &problem) {
+            if (QTreeWidgetItem *item = itemOfTopic(problem.topic))
+                HeaderList->setCurrentItem(item);
+        });
 }
 
 void SmeltworkHelpDialog::addTopic()
