@@ -323,9 +323,9 @@ template <typename Content>
 SaveResult FileSession::saveTo(const QString &path, const Content &content)
 {
     const bool ours = path == m_path;
-    // A file that is gone holds no version to keep.
+    // A file that is gone, or a folder or pipe in its place, holds no version to keep.
     const bool changedElsewhere =
-        ours && QFileInfo::exists(m_path) && changedSince(m_path, m_stamp);
+        ours && QFileInfo(m_path).isFile() && changedSince(m_path, m_stamp);
     if (changedElsewhere)
         qWarning("%s was changed by another program since it was read here; that version is "
                  "kept as %s.bak",

@@ -609,6 +609,9 @@ private Q_SLOTS:
         row("Save As, by Ctrl+S", wood, folder, {"Ok", "SaveAs", "Discard", "Yes"},
             "Ctrl+S > '../other.dat Return", {older, "other.dat=[Wood Clay]"},
             golden("closing/save-as.txt"));
+        row("Retry after a Save As tries that file again", wood, folder,
+            {"Ok", "SaveAs", "Retry", "Discard", "Yes", "Discard", "Yes"},
+            "Ctrl+S > '/gone/other.dat Return", {older}, golden("closing/retry-save-as.txt"));
         row("Discard asks once more", wood, folder, {"Ok", "Discard", "No", "Discard", "Yes"},
             "ExitBtn", {older}, golden("closing/discard.txt"));
         row("a version changed on disk is kept", wood, "echo theirs > Smeltwork.dat", {"Ok"},
